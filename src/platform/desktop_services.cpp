@@ -1,0 +1,46 @@
+#include "platform/desktop_services.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+
+namespace orvik {
+
+QString DesktopEnvironment::programPath() const { return QCoreApplication::applicationFilePath(); }
+
+std::optional<QString> DesktopEnvironment::desktopFolder() const {
+    // QStandardPaths follows the XDG user directories. When the user has no
+    // desktop it falls back to the home folder, which is no desktop at all.
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (desktop.isEmpty() || QDir(desktop) == QDir::home() || !QFileInfo(desktop).isDir()) return std::nullopt;
+    return desktop;
+}
+
+bool ProcessLauncher::start(const QString& program, const QString& workingDirectory) {
+    // An absolute path, no arguments: QProcess never consults a shell or the
+    // search path for it.
+    if (!QFileInfo(program).isAbsolute()) return false;
+    return QProcess::startDetached(program, {}, workingDirectory);
+}
+
+namespace {
+void showBox(const QString& title, const QString& text, QMessageBox::Icon icon) {
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        box.move(area.center() - box.rect().center());
+    }
+    box.exec();
+}
+}  // namespace
+
+void DialogBoxes::message(const QString& text) { showBox(title_, text, QMessageBox::NoIcon); }
+void DialogBoxes::error(const QString& text) { showBox(title_, text, QMessageBox::Critical); }
+
+}  // namespace orvik

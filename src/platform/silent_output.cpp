@@ -1,0 +1,30 @@
+#include "platform/silent_output.h"
+
+#include <chrono>
+#include <thread>
+
+namespace orvik {
+
+long long ImageMilliseconds(std::size_t bytes) {
+    constexpr std::size_t header = 44, bytesPerSecond = 176400;
+    if (bytes <= header) return 0;
+    return static_cast<long long>(((bytes - header) * 1000 + bytesPerSecond - 1) / bytesPerSecond);
+}
+
+void WaitCallingIdle(long long milliseconds, const std::function<void()>& idle, const std::atomic<bool>& cancelled) {
+    using clock = std::chrono::steady_clock;
+    const auto end = clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!cancelled) {
+        if (idle) idle();
+        const auto now = clock::now();
+        if (now >= end) break;
+        std::this_thread::sleep_for(std::min<clock::duration>(end - now, std::chrono::milliseconds(5)));
+    }
+}
+
+void SilentOutput::play(const std::vector<uint8_t>& image, const std::function<void()>& idle) {
+    cancelled_ = false;
+    WaitCallingIdle(ImageMilliseconds(image.size()), idle, cancelled_);
+}
+
+}  // namespace orvik
