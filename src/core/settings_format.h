@@ -1,0 +1,46 @@
+#pragma once
+// The settings file: where it lies and how its five lines are stored.
+// Stored files of this format are Windows-1252 text with CR LF breaks; the
+// functions here only turn paths and bytes into texts and back, the window
+// code reads and writes the file. Texts are UTF-8.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvik {
+
+// The directory part of the executable's path: up to and including its last
+// '/' (on Windows also '\' and ':'); the empty text when it has none.
+std::string ProgramDirectory(std::string_view programPath);
+
+// The settings file beside the executable: its directory, then its file name
+// less the last three characters, then "ini". The cut is by count, not at
+// the dot: "sample.exe" gives "sample.ini", "sample.ex" "sampleini",
+// "sample.exec" "sample.eini", "orvik" "orini", a name of three characters
+// or fewer just "ini". Characters are UTF-8 code points; a byte that is not
+// part of a valid UTF-8 sequence counts as one character.
+std::string SettingsFileName(std::string_view programPath);
+
+// The lines of a settings file's bytes. A NUL byte ends the text; what
+// follows it is ignored and has no say in the decoding. The rest is read as
+// UTF-8 when it is valid UTF-8 (a file edited by hand on a UTF-8 desktop),
+// otherwise as Windows-1252, every byte one character. Lines break at CR, LF
+// and CR LF (one break each); a last line without a break counts, a break at
+// the very end adds no empty line, empty lines between others count.
+// Any bytes are accepted; nothing is read beyond `fileBytes`.
+std::vector<std::string> ReadSettingsLines(std::string_view fileBytes);
+
+// The bytes of a settings file: every line followed by CR LF, in
+// Windows-1252. When a line holds a character Windows-1252 cannot represent,
+// or when the Windows-1252 bytes would read back as UTF-8, the whole file is
+// written as UTF-8 instead, so ReadSettingsLines gives back the very same
+// lines. A CR, LF or NUL inside a line is written as a blank, so that the
+// file keeps one line per entry. Bytes of `lines` that are not valid UTF-8
+// are taken as Windows-1252 characters.
+std::string WriteSettingsBytes(const std::vector<std::string>& lines);
+
+// Whether `bytes` is well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing beyond U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace orvik
