@@ -1,0 +1,43 @@
+// Synthesis speed: frames per second of finished tone images. The window
+// builds the whole image before the tone starts, so this time is the delay
+// between a click and the sound. Real time, since the frames are shared out
+// among threads.
+#include <benchmark/benchmark.h>
+
+#include "core/synth.h"
+#include "core/wave.h"
+
+namespace {
+
+void ReportFrames(benchmark::State& state, uint32_t duration) {
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * duration * orvik::FramesPerUnit);
+}
+
+// The image PlayFrequency plays: one frequency in all eight places.
+void BM_ToneImage(benchmark::State& state) {
+    const auto duration = static_cast<uint32_t>(state.range(0));
+    orvik::Partials f;
+    f.fill(440.0);
+    for (auto _ : state) {
+        auto image = orvik::MakeToneImage(duration, f);
+        benchmark::DoNotOptimize(image.data());
+        benchmark::ClobberMemory();
+    }
+    ReportFrames(state, duration);
+}
+BENCHMARK(BM_ToneImage)->Arg(100)->Arg(500)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Eight distinct partials: eight sines per frame.
+void BM_ChordImage(benchmark::State& state) {
+    const auto duration = static_cast<uint32_t>(state.range(0));
+    const orvik::Partials f{261.63, 329.63, 392.0, 523.25, 659.26, 784.0, 1046.5, 1318.5};
+    for (auto _ : state) {
+        auto image = orvik::MakeToneImage(duration, f);
+        benchmark::DoNotOptimize(image.data());
+        benchmark::ClobberMemory();
+    }
+    ReportFrames(state, duration);
+}
+BENCHMARK(BM_ChordImage)->Arg(100)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace
