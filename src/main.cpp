@@ -1,9 +1,43 @@
+// Program entry: the application, the real desktop services, the window and
+// its message loop. Nothing from the command line is read.
 #include <QApplication>
-#include <QWidget>
+
+#include "core/title.h"
+#include "platform/desktop_services.h"
+#include "platform/sound_output.h"
+#include "ui/form.h"
+#include "ui/guard.h"
+
+namespace {
+
+// The last line of defence: an error escaping an event handler becomes the
+// error box instead of ending the program.
+class OrvikApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+    orvik::MessageBoxes* boxes = nullptr;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        bool handled = false;
+        orvik::MessageBoxes* target = boxes;
+        if (!target) return QApplication::notify(receiver, event);
+        orvik::RunGuarded(*target, [&] { handled = QApplication::notify(receiver, event); });
+        return handled;
+    }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget w;
-    w.setWindowTitle("Orvik");
-    w.show();
+    OrvikApplication app(argc, argv);
+    const QString title =
+        QString::fromStdString(orvik::ApplicationTitle(QCoreApplication::applicationFilePath().toStdString()));
+    orvik::DialogBoxes boxes(title);
+    app.boxes = &boxes;
+    orvik::DesktopEnvironment environment;
+    orvik::ProcessLauncher launcher;
+    auto audio = orvik::MakeSoundOutput("Orvik");
+    orvik::TForm1 form(orvik::Platform{*audio, environment, launcher, boxes});
+    form.show();
     return app.exec();
 }

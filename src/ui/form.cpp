@@ -1,0 +1,535 @@
+#include "ui/form.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+#include "core/advert.h"
+#include "core/convert.h"
+#include "core/decimal_rounding.h"
+#include "core/desktop_entry.h"
+#include "core/errors.h"
+#include "core/info_pages.h"
+#include "core/levels.h"
+#include "core/pitch_table.h"
+#include "core/settings_format.h"
+#include "platform/file_writer.h"
+#include "ui/edit.h"
+#include "ui/guard.h"
+#include "ui/widgets.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr uint32_t kWhite = 16777215;
+constexpr uint32_t kCyan = 16776960;
+constexpr int kPanelHeight = 57;
+
+std::string utf8(const QString& s) { return s.toStdString(); }
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QFont windowFont(int points) {
+    // The classic dialog font is missing on most Linux desktops: ask for it,
+    // then for fonts of about its width (the captions are laid out for it),
+    // and finally let the toolkit fall back to the desktop's sans-serif.
+    QFont font(QStringLiteral("MS Sans Serif"), points);
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("Helvetica")});
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+}  // namespace
+
+template <typename F>
+void TForm1::guarded(F&& handler) {
+    RunGuarded(platform_.boxes, std::forward<F>(handler));
+}
+
+TForm1::TForm1(Platform platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+    buildControls();
+    connectHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildControls() {
+    setWindowTitle(QStringLiteral("Orvik"));
+    setFont(windowFont(8));
+    setGeometry(292, 197, 604, 358);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName("Panel1");
+    Panel1->setGeometry(0, 0, width(), kPanelHeight);
+
+    const auto place = [](QWidget* w, const char* name, int left, int top, int width, int height) {
+        w->setObjectName(QString::fromLatin1(name));
+        w->setGeometry(left, top, width, height);
+    };
+
+    Bschliessen = new QPushButton(QStringLiteral("Schliessen"), Panel1);
+    place(Bschliessen, "Bschliessen", 0, 0, 75, 22);
+    Bschliessen->setToolTip(QStringLiteral("Beendet das Programm"));
+
+    const QString durationHint = QStringLiteral("Einstellung für die Dauer des Tones in Millisekunden");
+    Label1 = new TLabel(Panel1);
+    Label1->setText(QStringLiteral("Länge [ms]"));
+    place(Label1, "Label1", 80, 4, 52, 13);
+    Label1->setToolTip(durationHint);
+
+    SpinEdit1 = new TSpinEdit(Panel1);
+    place(SpinEdit1, "SpinEdit1", 136, 0, 57, 22);
+    SpinEdit1->SetLimits(0, 0);
+    SpinEdit1->SetIncrement(100);
+    SpinEdit1->SetValue(1000);
+    SpinEdit1->setToolTip(durationHint);
+
+    const QString frequencyHint =
+        QStringLiteral("Geben Sie die Frequenz ein und schließen Sie mit der Eingabetaste ab");
+    Label2 = new TLabel(Panel1);
+    Label2->setText(QStringLiteral("Frequenz[Hz]"));
+    place(Label2, "Label2", 200, 5, 63, 13);
+    Label2->setToolTip(frequencyHint);
+
+    EFrequenz = new TEdit(Panel1);
+    place(EFrequenz, "EFrequenz", 272, 0, 41, 21);
+    EFrequenz->setToolTip(frequencyHint);
+
+    CheckBox1 = new TCheckBox(Panel1);
+    CheckBox1->setText(QStringLiteral("Aushalten"));
+    place(CheckBox1, "CheckBox1", 312, 0, 73, 17);
+    CheckBox1->setToolTip(QStringLiteral(
+        "Solange das Häkchen gesetzt ist, wird der Ton immer wieder von neuem abgespielt"));
+
+    BStop = new QPushButton(QStringLiteral("Stop"), Panel1);
+    place(BStop, "BStop", 384, 0, 57, 22);
+    BStop->setToolTip(QStringLiteral("Stoppt die Wiederholungen"));
+
+    ComboBox1 = new TComboBox(Panel1);
+    place(ComboBox1, "ComboBox1", 448, 0, 97, 21);
+    ComboBox1->addItems({QStringLiteral("Halbtöne"), QStringLiteral("Viertelstöne"), QStringLiteral("Dezimal Halb"),
+                         QStringLiteral("Dezimal Viertel"), QStringLiteral("Dezimal  1/20")});
+    ComboBox1->SetText(QStringLiteral("Halbtöne"));
+    ComboBox1->setToolTip(QStringLiteral("Art der Unterteilung"));
+
+    SEKammerton = new TSpinEdit(Panel1);
+    place(SEKammerton, "SEKammerton", 544, 0, 50, 22);
+    SEKammerton->SetLimits(0, 0);
+    SEKammerton->SetIncrement(1);
+    SEKammerton->SetValue(440);
+
+    Label3 = new TLabel(Panel1);
+    Label3->setText(QStringLiteral("Lautstärke"));
+    place(Label3, "Label3", 0, 32, 50, 13);
+
+    TrackBar1 = new TTrackBar(Panel1);
+    place(TrackBar1, "TrackBar1", 56, 24, 401, 30);
+    TrackBar1->SetPosition(50);
+    TrackBar1->setToolTip(
+        QStringLiteral("Lautstärkeregler (Die Lautstärke wird noch von Ihrer Anlage mitbestimmt)"));
+
+    LLaut = new TLabel(Panel1);
+    LLaut->setText(QStringLiteral("50%"));
+    place(LLaut, "LLaut", 468, 30, 26, 16);
+    LLaut->setFont(windowFont(10));
+
+    CBlinks = new TCheckBox(Panel1);
+    CBlinks->setText(QStringLiteral("links"));
+    place(CBlinks, "CBlinks", 498, 24, 50, 15);
+    CBlinks->setChecked(true);
+
+    CBrechts = new TCheckBox(Panel1);
+    CBrechts->setText(QStringLiteral("rechts"));
+    place(CBrechts, "CBrechts", 498, 40, 50, 15);
+    CBrechts->setChecked(true);
+
+    Label4 = new TLabel(Panel1);
+    Label4->setText(QStringLiteral("Info"));
+    place(Label4, "Label4", 552, 22, 23, 13);
+    QFont bold = Label4->font();
+    bold.setBold(true);
+    Label4->setFont(bold);
+    Label4->SetBackgroundColour(6447871);
+
+    Vanok = new TLabel(Panel1);
+    Vanok->setText(QStringLiteral("Kalvano"));
+    place(Vanok, "Vanok", 552, 40, 42, 13);
+    Vanok->SetBackgroundColour(7697919);
+
+    StringGrid1 = new TStringGrid(this);
+    StringGrid1->setObjectName("StringGrid1");
+    StringGrid1->SetColCount(11);
+    StringGrid1->SetRowCount(13);
+    StringGrid1->SetBackgroundColour(kWhite);
+
+    Memo1 = new TMemo(this);
+    Memo1->setObjectName("Memo1");
+    Memo1->setFont(windowFont(10));
+    Memo1->SetText(QString());
+    Memo1->hide();
+
+    // Labels grow with their captions, so a wider fallback font never cuts them.
+    for (TLabel* label : {Label1, Label2, Label3, LLaut, Label4, Vanok})
+        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+
+    resizeEvent(nullptr);
+}
+
+void TForm1::connectHandlers() {
+    connect(Bschliessen, &QPushButton::clicked, this, [this] { guarded([this] { BschliessenClick(); }); });
+    EFrequenz->SetKeyPressHandler([this](QChar& key) { guarded([&] { EFrequenzKeyPress(key); }); });
+    connect(EFrequenz, &TEdit::doubleClicked, this, [this] { guarded([this] { EFrequenzDblClick(); }); });
+    connect(CheckBox1, &TCheckBox::changed, this, [this] { guarded([this] { CheckBox1Click(); }); });
+    connect(BStop, &QPushButton::clicked, this, [this] { guarded([this] { BStopClick(); }); });
+    connect(ComboBox1, &TComboBox::userChanged, this, [this] { guarded([this] { ComboBox1Change(ComboBox1); }); });
+    connect(ComboBox1, &TComboBox::keyDown, this, [this] { guarded([this] { ComboBox1KeyDown(); }); });
+    // The concert-pitch handler deals with its own errors.
+    connect(SEKammerton, &TSpinEdit::changed, this, [this] { SEKammertonChange(); });
+    connect(TrackBar1, &TTrackBar::changed, this, [this] { guarded([this] { TrackBar1Change(); }); });
+    connect(CBlinks, &TCheckBox::changed, this, [this] { guarded([this] { CBlinksClick(); }); });
+    connect(CBrechts, &TCheckBox::changed, this, [this] { guarded([this] { CBrechtsClick(); }); });
+    connect(Label4, &TLabel::clicked, this, [this] { guarded([this] { Label4Click(); }); });
+    connect(Memo1, &TMemo::clicked, this, [this] { guarded([this] { Label4Click(); }); });
+    connect(Vanok, &TLabel::clicked, this, [this] { guarded([this] { VanokClick(); }); });
+    StringGrid1->SetMouseDownHandler([this] { guarded([this] { StringGrid1MouseDown(); }); });
+    StringGrid1->SetKeyDownHandler([this](int& key) { guarded([&] { StringGrid1KeyDown(key); }); });
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    if (event) QWidget::resizeEvent(event);
+    Panel1->setGeometry(0, 0, width(), kPanelHeight);
+    const QRect content(0, kPanelHeight, width(), std::max(0, height() - kPanelHeight));
+    StringGrid1->setGeometry(content);
+    Memo1->setGeometry(content);
+}
+
+// ---- Start-up and shutdown -------------------------------------------------
+
+void TForm1::FormCreate() {
+    // An error in any step ends the sequence there; the window still opens.
+    guarded([this] {
+        TrackBar1Change();
+        BStop->setEnabled(false);
+        FillPitchTable(13);
+        LoadSettings();
+        StringGrid1->ApplyStartupBehaviour();
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen) return;
+        const QRect area = screen->geometry();
+        const QSize outer = frameGeometry().size();
+        const int top = (area.height() - outer.height()) / 2;
+        const int left = (area.width() - outer.width()) / 2;
+        move(area.x() + left, area.y() + top);
+    });
+}
+
+void TForm1::BschliessenClick() {
+    SaveSettings();
+    CheckBox1->setChecked(false);
+    close();
+}
+
+void TForm1::FormClose() {}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    // However the window closes, nothing may go on sounding without it: end
+    // every repetition and cut the tone that is playing.
+    closing_ = true;
+    platform_.audio.cancel();
+    event->accept();
+}
+
+// ---- Output level and channels ---------------------------------------------
+
+void TForm1::TrackBar1Change() {
+    const int position = TrackBar1->Position();
+    LLaut->setText(QString::number(position) + QLatin1Char('%'));
+    const uint16_t level = VolumeLevel(position);
+    const uint16_t left = CBlinks->isChecked() ? level : 0;
+    const uint16_t right = CBrechts->isChecked() ? level : 0;
+    SetWaveVolume(left, right);
+}
+
+void TForm1::CBlinksClick() {
+    if (!CBlinks->isChecked() && !CBrechts->isChecked()) CBrechts->setChecked(true);
+    TrackBar1Change();
+}
+
+void TForm1::CBrechtsClick() {
+    if (!CBlinks->isChecked() && !CBrechts->isChecked()) CBlinks->setChecked(true);
+    TrackBar1Change();
+}
+
+void TForm1::SetWaveVolume(uint16_t left, uint16_t right) { platform_.audio.setLevels(left, right); }
+
+// ---- The table and its modes -----------------------------------------------
+
+void TForm1::FillPitchTable(int32_t rowCount) {
+    StringGrid1->SetColCount(11);
+    StringGrid1->SetRowCount(rowCount);
+    const int32_t concertPitch = SEKammerton->Value();
+    const bool noteNames = !ComboBox1->Text().contains(QStringLiteral("Dez"));
+    // Computed in full before the grid is touched: an overflow leaves the
+    // previous texts in place.
+    const TextTable table = ComputePitchTable(concertPitch, rowCount, noteNames);
+    StringGrid1->SetCells(table);
+    const int32_t width = CheckedAdd(CheckedMul(StringGrid1->DefaultColWidth(), StringGrid1->ColCount()), 50);
+    const int32_t height = CheckedAdd(CheckedMul(StringGrid1->DefaultRowHeight(), StringGrid1->RowCount()), 120);
+    resize(width, height);
+}
+
+void TForm1::ComboBox1Change(const QObject* sender) {
+    if (sender) SEKammerton->SetValue(ComboBox1->Text().contains(QStringLiteral("Dez")) ? 500 : 440);
+    const QString mode = ComboBox1->Text();
+    if (mode.contains(QStringLiteral("Halb"))) {
+        FillPitchTable(13);
+    } else if (mode.contains(QStringLiteral("Viertel"))) {
+        move(x(), 0);
+        FillPitchTable(25);
+    } else if (mode.contains(QStringLiteral("1/20"))) {
+        move(x(), 0);
+        FillPitchTable(200);
+    }
+    if (ComboBox1->Text().contains(QStringLiteral("Dez"))) RoundDecimalTable();
+}
+
+void TForm1::SEKammertonChange() {
+    // Every keystroke rebuilds from the value typed so far; a value the table
+    // cannot be built from simply leaves the previous table standing.
+    try {
+        ComboBox1Change(nullptr);
+    } catch (...) {
+    }
+}
+
+void TForm1::RoundDecimalTable() {
+    TextTable table = StringGrid1->Cells();
+    try {
+        orvik::RoundDecimalTable(table);
+    } catch (...) {
+        StringGrid1->SetCells(table);  // the cells rounded before the error stay rounded
+        throw;
+    }
+    StringGrid1->SetCells(table);
+}
+
+// ---- Tone requests -----------------------------------------------------------
+
+PlaybackOps TForm1::playbackOps() {
+    PlaybackOps ops;
+    ops.playImage = [this](const std::vector<uint8_t>& image) {
+        if (closing_) return;
+        // The window goes on painting while the tone sounds; mouse and keys
+        // wait until the play has ended.
+        platform_.audio.play(image, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    };
+    ops.processMessages = [] { QCoreApplication::processEvents(); };
+    ops.sustained = [this] { return CheckBox1->isChecked() && !closing_; };
+    return ops;
+}
+
+void TForm1::PlayTone(uint32_t duration, const Partials& partials) { orvik::PlayTone(playbackOps(), duration, partials); }
+
+void TForm1::PlayFrequency(uint32_t duration, double frequency) {
+    orvik::PlayFrequency(playbackOps(), duration, frequency);
+}
+
+uint32_t TForm1::toneUnits() const { return CheckedNarrow<uint32_t>(SpinEdit1->Value() / 10); }
+
+void TForm1::StringGrid1MouseDown() {
+    const std::string text = utf8(StringGrid1->Cell(StringGrid1->Col(), StringGrid1->Row()));
+    const std::string word = FirstWord(text);
+    const int32_t frequency = StrToInt(FirstWord(word));
+    EFrequenz->setText(qs(word));
+    QCoreApplication::processEvents();
+    PlayFrequency(toneUnits(), frequency);
+}
+
+void TForm1::StringGrid1KeyDown(int& key) {
+    const int lastRow = StringGrid1->RowCount() - 1;
+    const int lastCol = StringGrid1->ColCount() - 1;
+    if (key == Qt::Key_Down && StringGrid1->Row() == lastRow && StringGrid1->Col() < lastCol) {
+        key = 0;
+        StringGrid1->SetCol(StringGrid1->Col() + 1);
+        StringGrid1->SetRow(0);
+    }
+    if (key == Qt::Key_Up && StringGrid1->Row() == 0 && StringGrid1->Col() > 0) {
+        key = 0;
+        StringGrid1->SetCol(StringGrid1->Col() - 1);
+        StringGrid1->SetRow(lastRow);
+    }
+    StringGrid1MouseDown();
+}
+
+void TForm1::EFrequenzKeyPress(QChar& key) {
+    if (key == QChar(13)) PlayEnteredFrequency();
+}
+
+void TForm1::EFrequenzDblClick() { PlayEnteredFrequency(); }
+
+void TForm1::PlayEnteredFrequency() {
+    const std::string word = FirstWord(utf8(EFrequenz->text()));
+    const QString separator = QLocale().decimalPoint();
+    const char decimal = separator.size() == 1 && separator.at(0).unicode() < 0x80 ? char(separator.at(0).unicode()) : '.';
+    const double frequency = StrToFloat(word, decimal);
+    if (frequency > 22001) {
+        platform_.boxes.message(QStringLiteral("Frequenz zu hoch"));
+        EFrequenz->setText(QStringLiteral("440"));
+        return;
+    }
+    QCoreApplication::processEvents();
+    PlayFrequency(toneUnits(), frequency);
+}
+
+void TForm1::CheckBox1Click() {
+    if (CheckBox1->isChecked()) {
+        SpinEdit1->SetValue(CheckedMul(SpinEdit1->Value(), 5));
+        StringGrid1->SetBackgroundColour(kCyan);
+        BStop->setEnabled(true);
+    } else {
+        SpinEdit1->SetValue(SpinEdit1->Value() / 5);
+        StringGrid1->SetBackgroundColour(kWhite);
+        BStop->setEnabled(false);
+    }
+}
+
+void TForm1::BStopClick() {
+    if (CheckBox1->isChecked()) CheckBox1->setChecked(false);
+}
+
+void TForm1::ComboBox1KeyDown() { StringGrid1->setFocus(); }
+
+// ---- Settings and first start ------------------------------------------------
+
+QString TForm1::SettingsFileName() const {
+    return qs(orvik::SettingsFileName(utf8(platform_.environment.programPath())));
+}
+
+void TForm1::LoadSettings() {
+    const QString path = SettingsFileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // No readable settings: this is a first start.
+        CreateDesktopShortcut();
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        CreateDesktopShortcut();
+        return;
+    }
+    file.close();
+    const std::vector<std::string> lines =
+        ReadSettingsLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (lines.size() < 5) return;
+    SpinEdit1->SetValue(StrToInt(lines[0]));
+    EFrequenz->setText(qs(FirstWord(lines[1])));
+    ComboBox1->SetText(qs(lines[2]));
+    TrackBar1->SetPosition(StrToInt(lines[3]));
+    SEKammerton->SetValue(StrToInt(lines[4]));
+    ComboBox1Change(nullptr);
+}
+
+void TForm1::SaveSettings() {
+    const std::vector<std::string> lines{IntToStr(SpinEdit1->Value()), utf8(EFrequenz->text()),
+                                         utf8(ComboBox1->Text()), IntToStr(TrackBar1->Position()),
+                                         IntToStr(SEKammerton->Value())};
+    const std::string bytes = WriteSettingsBytes(lines);
+    const QString path = SettingsFileName();
+    // Written beside the old file and renamed over it only when complete, so
+    // a crash or a full disk never leaves the settings truncated.
+    if (!WriteWholeFile(path, bytes)) throw Error::fileCreate(utf8(path));
+}
+
+void TForm1::CreateDesktopShortcut() {
+    // Without a desktop folder there is nowhere to put a launcher.
+    const std::optional<QString> desktop = platform_.environment.desktopFolder();
+    if (!desktop) return;
+    const QString path = qs(DesktopEntryPath(utf8(*desktop)));
+    std::string text;
+    try {
+        text = DesktopEntryText(utf8(platform_.environment.programPath()));
+    } catch (const Error&) {
+        return;  // a program path no launcher can name; the program runs without one
+    }
+    // A launcher that could not be written is not worth holding up the first
+    // start for, and claiming it was made would be wrong.
+    if (!WriteWholeFile(path, text)) return;
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                    QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                    QFileDevice::ExeOther);
+    platform_.boxes.message(
+        QStringLiteral("Es wurde eine Verknüpfung auf dem Desktop erstellt.\rDiese können Sie mit Klick auf die "
+                       "rechte Maustaste löschen."));
+}
+
+// ---- Help pages and the companion program --------------------------------------
+
+void TForm1::Label4Click() {
+    switch (NextPageStep(Memo1->isVisibleTo(this), utf8(Memo1->FirstLine()))) {
+    case PageStep::ShowPage1:
+        Memo1->SetText(qs(InfoPage1));
+        Memo1->show();
+        StringGrid1->hide();
+        break;
+    case PageStep::ShowPage2:
+        Memo1->SetText(qs(InfoPage2));
+        break;
+    case PageStep::ShowPage3:
+        Memo1->SetText(qs(InfoPage3));
+        break;
+    case PageStep::BackToTable:
+        Memo1->hide();
+        StringGrid1->show();
+        ComboBox1Change(nullptr);
+        break;
+    }
+}
+
+void TForm1::VanokClick() {
+    const QString directory = qs(ProgramDirectory(utf8(platform_.environment.programPath())));
+    if (platform_.launcher.start(directory + QStringLiteral("kalvano.exe"), directory)) return;
+    StringGrid1->show();
+    Memo1->hide();
+    if (!platform_.launcher.start(directory + QStringLiteral("vanok.exe"), directory)) DrawAdvert();
+    for (const CadenceChord& chord : Cadence()) PlayTone(chord.duration, chord.partials);
+    platform_.boxes.message(qs(CompanionMessage));
+    ComboBox1Change(nullptr);
+}
+
+void TForm1::DrawAdvert() {
+    move(x(), 0);
+    const QSize area = StringGrid1->size();
+    const QColor background = ColourFromNumber(StringGrid1->BackgroundColour());
+    StringGrid1->SetOverlay([area, background](QPainter& painter) {
+        painter.setPen(QColor(Qt::black));
+        painter.setBrush(background);
+        painter.drawRect(0, 0, area.width(), area.height());
+        QFont courier(QStringLiteral("Courier New"), 10);
+        // Where Courier New is missing, any monospaced font keeps the chord
+        // table's columns aligned.
+        courier.setStyleHint(QFont::TypeWriter);
+        courier.setFixedPitch(true);
+        painter.setFont(courier);
+        const int ascent = painter.fontMetrics().ascent();
+        for (const AdvertText& text : AdvertTexts()) painter.drawText(text.x, text.y + ascent, qs(text.text));
+        painter.setPen(ColourFromNumber(AdvertColour));
+        int y = 0;
+        for (std::string_view line : PictureLines()) {
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                if (line[i] != ' ') painter.drawPoint(static_cast<int>(i) + 1, y);
+            }
+            ++y;
+        }
+    });
+}
+
+}  // namespace orvik

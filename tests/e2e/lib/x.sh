@@ -1,0 +1,49 @@
+# Starts a private X server (Xvfb) for an end-to-end test and stops it again.
+# Source this file, then call x_start; x_stop runs from the caller's trap.
+
+x_start() {
+    if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+        echo "SKIPPED: Xvfb or xdotool is not installed (scripts/install-deps installs them)"
+        exit 77
+    fi
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+    X_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.05
+    done
+    if [ ! -s "$fdfile" ]; then
+        echo "FAIL: Xvfb did not start"
+        exit 1
+    fi
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+    export QT_QPA_PLATFORM=xcb
+}
+
+x_stop() {
+    [ -n "${X_PID:-}" ] && kill "$X_PID" 2>/dev/null && wait "$X_PID" 2>/dev/null
+    X_PID=
+}
+
+# Waits until a visible window with exactly this name exists; prints its id.
+x_wait_window() {
+    local name=$1 i id
+    for i in $(seq 1 100); do
+        id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Prints "width height" of a window's client area.
+x_client_size() {
+    xwininfo -id "$1" | awk '/^  Width:/ {w=$2} /^  Height:/ {h=$2} END {print w, h}'
+}
