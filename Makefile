@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE   ?= cmake
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench install-user uninstall-user clean
 
 all: build
 
@@ -24,6 +24,13 @@ test: build
 
 bench: build
 	./$(BUILD)/bench/orvik_bench
+
+# A copy for the user alone, with an entry in the application menu.
+install-user: build
+	scripts/install-user $(BUILD)
+
+uninstall-user:
+	scripts/uninstall-user $(if $(PURGE),--purge)
 
 clean:
 	rm -rf $(BUILD)
