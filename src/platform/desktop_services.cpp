@@ -30,7 +30,11 @@ bool ProcessLauncher::start(const QString& program, const QString& workingDirect
 
 namespace {
 void showBox(const QString& title, const QString& text, QMessageBox::Icon icon) {
-    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    // A message can quote a whole settings line; a box the size of a
+    // megabyte of text would take ages to lay out and fit no screen.
+    constexpr qsizetype kLongest = 2000;
+    const QString shown = text.size() > kLongest ? text.left(kLongest) + QChar(0x2026) : text;
+    QMessageBox box(icon, title, shown, QMessageBox::Ok);
     box.adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
