@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE   ?= cmake
 
-.PHONY: all deps configure build run test bench install-user uninstall-user clean
+.PHONY: all deps configure build run test sanitize-test fuzz bench install-user uninstall-user clean
 
 all: build
 
@@ -21,6 +21,23 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	$(MAKE) --no-print-directory sanitize-test
+	scripts/fuzz $(FUZZ_SECONDS)
+
+# The pure and window tests once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer; any report fails the test that made it.
+SANITIZE_BUILD ?= build-asan
+sanitize-test: deps
+	@$(CMAKE) -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVIK_SANITIZE=ON -DORVIK_WERROR=OFF >/dev/null
+	@$(CMAKE) --build $(SANITIZE_BUILD) -j$(JOBS)
+	cd $(SANITIZE_BUILD) && UBSAN_OPTIONS=print_stacktrace=1 ctest -L 'core|ui' --output-on-failure -j$(JOBS)
+
+# Each fuzz target runs this many seconds in `make test`, and
+# FUZZ_LONG_SECONDS in `make fuzz`.
+FUZZ_SECONDS ?= 30
+FUZZ_LONG_SECONDS ?= 600
+fuzz: deps
+	scripts/fuzz $(FUZZ_LONG_SECONDS)
 
 bench: build
 	./$(BUILD)/bench/orvik_bench
@@ -33,4 +50,4 @@ uninstall-user:
 	scripts/uninstall-user $(if $(PURGE),--purge)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

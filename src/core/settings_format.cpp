@@ -146,7 +146,12 @@ std::vector<std::string> ReadSettingsLines(std::string_view fileBytes) {
     // The NUL is cut at the byte level, before the encoding is decided: 0x00
     // is the NUL in either encoding and never part of a longer UTF-8
     // sequence, and ignored bytes must not sway the decoding of the rest.
-    const std::string_view text = fileBytes.substr(0, fileBytes.find('\0'));
+    std::string_view text = fileBytes.substr(0, fileBytes.find('\0'));
+
+    // Editors on Linux may put a byte-order mark in front of a UTF-8 file.
+    // It is no part of the first line, which has to be a number anyway.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark) && IsValidUtf8(text)) text.remove_prefix(kByteOrderMark.size());
 
     // ASCII text is the same in both encodings. A text that is valid UTF-8
     // and holds more than ASCII is almost surely UTF-8: Windows-1252 text with

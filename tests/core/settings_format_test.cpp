@@ -143,6 +143,10 @@ TEST(ReadSettingsLines, DecodesWindows1252UnlessTheTextIsValidUtf8) {
         {"sequence cut by a break", "\xC3\r\n\xB6", {"Ã", "¶"}},
         {"sequence cut by the end", "ab\xE2\x82", {"abâ‚"}},
         {"lead byte at the very end", "ab\xF0", {"abð"}},
+        // A UTF-8 byte-order mark from an editor is dropped; in a
+        // Windows-1252 file the same bytes are three letters.
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF" "1000\r\nHalbtöne", {"1000", "Halbtöne"}},
+        {"byte-order mark bytes in Windows-1252", "\xEF\xBB\xBF" "1\xF6", {"ï»¿1ö"}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ReadSettingsLines(c.bytes), c.expected) << c.name;
