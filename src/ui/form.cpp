@@ -283,7 +283,16 @@ void TForm1::FillPitchTable(int32_t rowCount) {
     StringGrid1->SetCells(table);
     const int32_t width = CheckedAdd(CheckedMul(StringGrid1->DefaultColWidth(), StringGrid1->ColCount()), 50);
     const int32_t height = CheckedAdd(CheckedMul(StringGrid1->DefaultRowHeight(), StringGrid1->RowCount()), 120);
-    resize(width, height);
+    requestedClientSize_ = QSize(width, height);
+    // The 200-row table asks for far more height than any screen has; the
+    // window then takes what the screen offers and the table scrolls, so
+    // every row stays reachable.
+    int shownHeight = height;
+    if (const QScreen* screen = this->screen()) {
+        const int frame = frameGeometry().height() - this->height();
+        shownHeight = std::min(height, std::max(kPanelHeight, screen->availableGeometry().height() - frame));
+    }
+    resize(width, shownHeight);
 }
 
 void TForm1::ComboBox1Change(const QObject* sender) {

@@ -92,6 +92,10 @@ public:
     void VanokClick();
     void DrawAdvert();
 
+    // The client size the table last asked for; the window is never made
+    // taller than its screen.
+    QSize requestedClientSize() const { return requestedClientSize_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -108,6 +112,7 @@ private:
     Platform platform_;
     // Set once the window closes: ends every repetition still running.
     bool closing_ = false;
+    QSize requestedClientSize_;
 };
 
 }  // namespace orvik

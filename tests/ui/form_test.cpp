@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "fakes.h"
@@ -348,7 +349,10 @@ private slots:
         QVERIFY(rig.boxes.errors.isEmpty());
         QCOMPARE(f.SEKammerton->Value(), concertPitch);
         QCOMPARE(f.StringGrid1->RowCount(), rows);
-        QCOMPARE(f.size(), QSize(600, height));
+        QCOMPARE(f.requestedClientSize(), QSize(600, height));
+        // Never taller than the screen: the table scrolls instead.
+        const int available = f.screen()->availableGeometry().height();
+        QCOMPARE(f.size(), QSize(600, std::min(height, available)));
         QCOMPARE(f.pos().y(), movedToTop ? 0 : 150);
         QCOMPARE(f.pos().x(), 100);
         QCOMPARE(rig.cell(5, 1), col5row1);
