@@ -70,8 +70,8 @@ as_user() {
 ok() { as_user "$@" || fail "$(basename "$1") ${*:2} failed"; }
 says() { grep -qF -- "$1" "$log" || fail "the output does not say: $1"; }
 
-# The argument of a one-argument Exec value, undoing the Desktop Entry
-# Specification's string escapes, then its quoting, then "%%".
+# The argument of a one-argument Exec value, undoing the freedesktop
+# desktop-entry format's string escapes, then its quoting, then "%%".
 exec_argument() {
     local LC_ALL=C v=$1 s="" a="" i c
     for ((i = 0; i < ${#v}; i++)); do
