@@ -1,4 +1,5 @@
 #include "core/advert.h"
+#include "core/settings_format.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +19,6 @@ std::size_t CharCount(std::string_view s) {
     return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     }));
-}
-
-bool IsValidUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += n;
-    }
-    return true;
 }
 
 // Each run of two or more blanks with the word in front of it.

@@ -6,19 +6,13 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_text.h"
 #include "core/pitch_table.h"
 
 using namespace orvik;
+using orvik::testing::messageOf;
 
 namespace {
-
-template <typename F>
-std::string messageOf(F&& f) {
-    try {
-        f();
-    } catch (const Error& e) { return e.what(); }
-    return "<no error>";
-}
 
 TextTable Rounded(int32_t concertPitch, int32_t rows) {
     TextTable t = ComputePitchTable(concertPitch, rows, false);

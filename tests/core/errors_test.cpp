@@ -1,4 +1,5 @@
 #include "core/errors.h"
+#include "error_text.h"
 
 #include <gtest/gtest.h>
 
@@ -7,18 +8,9 @@
 #include "core/convert.h"
 
 using namespace orvik;
+using orvik::testing::messageOf;
 
 namespace {
-
-template <typename F>
-std::string messageOf(F&& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "<no error>";
-}
 
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();

@@ -1,4 +1,5 @@
 #include "core/info_pages.h"
+#include "core/settings_format.h"
 
 #include <gtest/gtest.h>
 
@@ -24,18 +25,6 @@ std::vector<std::string_view> SplitCrLf(std::string_view text) {
 std::string_view FirstLine(std::string_view page) { return page.substr(0, page.find("\r\n")); }
 
 bool Has(std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; }
-
-bool IsValidUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += n;
-    }
-    return true;
-}
 
 struct Page {
     std::string_view text;

@@ -6,18 +6,12 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_text.h"
 
 using namespace orvik;
+using orvik::testing::messageOf;
 
 namespace {
-
-template <typename F>
-std::string messageOf(F&& f) {
-    try {
-        f();
-    } catch (const Error& e) { return e.what(); }
-    return "<no error>";
-}
 
 // The semitone table at 440 Hz with note names, rows down, columns 0..10 across.
 const std::vector<std::vector<std::string>> kSemitones440 = {

@@ -12,9 +12,11 @@
 #include <string>
 
 #include "core/errors.h"
+#include "error_text.h"
 #include "core/wave.h"
 
 using namespace orvik;
+using orvik::testing::messageOf;
 
 // The replacement below pairs malloc with free on purpose; GCC's inlining
 // under the sanitizers mistakes that for a new/free mismatch.
@@ -70,16 +72,6 @@ long firstFrameOffReference(const std::vector<uint8_t>& image, const Partials& f
         if (left != sampleAt(image, i, 1) || left != referenceFrame(static_cast<int32_t>(i), f)) return static_cast<long>(i);
     }
     return -1;
-}
-
-template <typename F>
-std::string messageOf(F&& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "<no error>";
 }
 
 // The window side of the playback loop: records what is played and what is

@@ -7,8 +7,10 @@
 #include <limits>
 
 #include "core/errors.h"
+#include "error_text.h"
 
 using namespace orvik;
+using orvik::testing::messageOf;
 
 namespace {
 
@@ -16,16 +18,6 @@ std::array<uint8_t, 44> bytesOf(const TWaveHeader& header) {
     std::array<uint8_t, 44> out{};
     WriteWaveHeader(header, out.data());
     return out;
-}
-
-template <typename F>
-std::string messageOf(F&& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "<no error>";
 }
 
 }  // namespace
