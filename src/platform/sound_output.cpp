@@ -1,9 +1,13 @@
 #include "platform/sound_output.h"
 
-#include "platform/silent_output.h"
+#include "platform/pulse_output.h"
 
 namespace orvik {
 
-std::unique_ptr<AudioOutput> MakeSoundOutput(const char*) { return std::make_unique<SilentOutput>(); }
+// PulseOutput waits out each tone silently while no sound server is
+// reachable, and sounds again as soon as one is.
+std::unique_ptr<AudioOutput> MakeSoundOutput(const char* applicationName) {
+    return std::make_unique<PulseOutput>(applicationName);
+}
 
 }  // namespace orvik

@@ -1,5 +1,7 @@
 #include "core/wave_check.h"
 
+#include "core/synth.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -47,6 +49,19 @@ TEST(WaveFrameData, AcceptsOrviksImagesAndReturnsTheirFrames) {
         ASSERT_TRUE(data.has_value()) << frames;
         EXPECT_EQ(data->data(), image.data() + 44);
         EXPECT_EQ(data->size(), 4 * frames);
+    }
+}
+
+// Every tone the synthesiser builds must pass, or the output would drop it
+// silently.
+TEST(WaveFrameData, AcceptsEveryToneImage) {
+    Partials f;
+    f.fill(440);
+    for (uint32_t units : {0u, 1u, 100u}) {
+        const auto image = MakeToneImage(units, f);
+        const auto data = WaveFrameData(image);
+        ASSERT_TRUE(data.has_value()) << units;
+        EXPECT_EQ(data->size(), units * 1764u);
     }
 }
 

@@ -1,0 +1,358 @@
+#include "platform/pulse_output.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <span>
+
+#include "core/wave_check.h"
+#include "platform/silent_output.h"
+
+namespace orvik {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, 44100, 2};
+constexpr uint32_t FrameBytes = 4;
+
+// 50 ms of target buffer: enough to ride out a busy moment of the server,
+// small enough that a tone starts and ends promptly.
+constexpr uint32_t TargetBufferBytes = 44100 / 20 * FrameBytes;
+
+// How long a play waits for the server to accept the connection and the
+// stream. A local server answers in a few milliseconds; anything slower is
+// treated as no server for this tone.
+constexpr auto ConnectTimeout = milliseconds(300);
+
+// How long past the tone's own length a play waits for the server to report
+// the stream drained before it gives the server up as hung.
+constexpr auto DrainGrace = milliseconds(500);
+
+}  // namespace
+
+// Everything that talks to libpulse. The pa_* objects and the fields marked
+// "loop lock" belong to the threaded main loop and are touched only with its
+// lock held; the calling thread takes that lock for short, non-blocking
+// steps only and does all of its waiting on `wake`.
+struct PulseOutput::Connection {
+    enum class State { Down, Connecting, Ready, Failed };
+    enum class Outcome { Played, Failed, Cancelled };
+
+    Connection(std::string applicationName, const std::atomic<bool>& cancelFlag)
+        : name(std::move(applicationName)), cancelled(cancelFlag) {
+        loop = pa_threaded_mainloop_new();
+        if (loop && pa_threaded_mainloop_start(loop) < 0) {
+            pa_threaded_mainloop_free(loop);
+            loop = nullptr;
+        }
+        if (!loop) {
+            state = State::Failed;
+            return;
+        }
+        pa_threaded_mainloop_lock(loop);
+        connectLocked();
+        pa_threaded_mainloop_unlock(loop);
+    }
+
+    ~Connection() {
+        if (!loop) return;
+        pa_threaded_mainloop_lock(loop);
+        teardownLocked();
+        pa_threaded_mainloop_unlock(loop);
+        pa_threaded_mainloop_stop(loop);
+        pa_threaded_mainloop_free(loop);
+    }
+
+    // Waits, calling `idle`, until `done` holds, the play is cancelled or the
+    // deadline passes; true when `done` held.
+    template <typename Done>
+    bool waitUntil(Done done, Clock::time_point deadline, const std::function<void()>& idle) {
+        for (;;) {
+            if (done()) return true;
+            if (cancelled || Clock::now() >= deadline) return false;
+            if (idle) idle();
+            std::unique_lock lock(mutex);
+            wake.wait_until(lock, std::min(deadline, Clock::now() + milliseconds(5)),
+                            [&] { return done() || cancelled.load(); });
+        }
+    }
+
+    void notify() {
+        { std::lock_guard lock(mutex); }
+        wake.notify_all();
+    }
+
+    // A ready stream, connecting first when there is none. False when the
+    // server could not be reached within the timeout.
+    bool ensureReady(const std::function<void()>& idle) {
+        if (!loop) return false;
+        pa_threaded_mainloop_lock(loop);
+        if (state == State::Down || state == State::Failed) {
+            teardownLocked();
+            connectLocked();
+        }
+        pa_threaded_mainloop_unlock(loop);
+
+        const auto settled = [this] { return state == State::Ready || state == State::Failed; };
+        waitUntil(settled, Clock::now() + ConnectTimeout, idle);
+        if (state == State::Ready) return true;
+        if (!cancelled) {
+            // Refused or too slow: drop this attempt, the next play starts a new one.
+            pa_threaded_mainloop_lock(loop);
+            if (state != State::Ready) teardownLocked();
+            pa_threaded_mainloop_unlock(loop);
+        }
+        return state == State::Ready;
+    }
+
+    // Writes `frames` to the stream and waits until the server reports them
+    // played out.
+    Outcome playFrames(std::span<const uint8_t> frames, Clock::time_point deadline,
+                       const std::function<void()>& idle) {
+        pa_threaded_mainloop_lock(loop);
+        if (state != State::Ready) {
+            pa_threaded_mainloop_unlock(loop);
+            return Outcome::Failed;
+        }
+        job = frames;
+        written = 0;
+        jobDone = false;
+        jobFailed = false;
+        jobActive = true;
+        writeLocked();
+        pa_threaded_mainloop_unlock(loop);
+
+        waitUntil([this] { return jobDone || jobFailed; }, deadline, idle);
+
+        pa_threaded_mainloop_lock(loop);
+        // Neither drained nor failed nor cancelled in time: the server has
+        // stopped answering, which counts as failed.
+        const Outcome outcome = jobDone     ? Outcome::Played
+                                : jobFailed ? Outcome::Failed
+                                : cancelled ? Outcome::Cancelled
+                                            : Outcome::Failed;
+        jobActive = false;
+        job = {};
+        if (drain) {
+            pa_operation_cancel(drain);
+            pa_operation_unref(drain);
+            drain = nullptr;
+        }
+        if (outcome == Outcome::Cancelled && stream) {
+            // Drop what is still buffered so the tone stops now.
+            if (pa_operation* flush = pa_stream_flush(stream, nullptr, nullptr)) pa_operation_unref(flush);
+        }
+        if (outcome == Outcome::Failed) teardownLocked();
+        pa_threaded_mainloop_unlock(loop);
+        return outcome;
+    }
+
+    // ---- on the loop thread, or with the loop lock held ----
+
+    void connectLocked() {
+        context = pa_context_new(pa_threaded_mainloop_get_api(loop), name.c_str());
+        if (!context) {
+            state = State::Failed;
+            return;
+        }
+        pa_context_set_state_callback(context, &Connection::onContextState, this);
+        state = State::Connecting;
+        // Never start a server: without one the program stays silent.
+        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) failLocked();
+    }
+
+    void openStreamLocked() {
+        pa_channel_map map;
+        pa_channel_map_init_stereo(&map);
+        stream = pa_stream_new(context, name.c_str(), &Format, &map);
+        if (!stream) {
+            failLocked();
+            return;
+        }
+        pa_stream_set_state_callback(stream, &Connection::onStreamState, this);
+        pa_stream_set_write_callback(stream, &Connection::onWritable, this);
+        // Uncorked from the start: the server holds playback back until the
+        // prebuffer is full (or a drain asks for the rest), so the first
+        // write of a tone starts it without a further round trip.
+        pa_buffer_attr attr;
+        attr.maxlength = static_cast<uint32_t>(-1);
+        attr.tlength = TargetBufferBytes;
+        attr.prebuf = static_cast<uint32_t>(-1);
+        attr.minreq = static_cast<uint32_t>(-1);
+        attr.fragsize = static_cast<uint32_t>(-1);
+        if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
+            failLocked();
+    }
+
+    void teardownLocked() {
+        if (drain) {
+            pa_operation_cancel(drain);
+            pa_operation_unref(drain);
+            drain = nullptr;
+        }
+        if (stream) {
+            pa_stream_set_state_callback(stream, nullptr, nullptr);
+            pa_stream_set_write_callback(stream, nullptr, nullptr);
+            pa_stream_disconnect(stream);
+            pa_stream_unref(stream);
+            stream = nullptr;
+        }
+        if (context) {
+            pa_context_set_state_callback(context, nullptr, nullptr);
+            pa_context_disconnect(context);
+            pa_context_unref(context);
+            context = nullptr;
+        }
+        state = State::Down;
+    }
+
+    void failLocked() {
+        {
+            std::lock_guard lock(mutex);
+            state = State::Failed;
+            if (jobActive) jobFailed = true;
+        }
+        wake.notify_all();
+    }
+
+    // Feeds as much of the tone as the server takes now; once all of it is
+    // written, asks for the drain that tells when the last frame has played.
+    void writeLocked() {
+        if (!jobActive || drain || jobDone || jobFailed || !stream) return;
+        if (written < job.size()) {
+            const std::size_t writable = pa_stream_writable_size(stream);
+            if (writable == static_cast<std::size_t>(-1)) {
+                failLocked();
+                return;
+            }
+            std::size_t n = std::min(writable, job.size() - written);
+            n -= n % FrameBytes;
+            if (n == 0) return;
+            if (pa_stream_write(stream, job.data() + written, n, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+                failLocked();
+                return;
+            }
+            written += n;
+        }
+        if (written == job.size()) {
+            drain = pa_stream_drain(stream, &Connection::onDrained, this);
+            if (!drain) failLocked();
+        }
+    }
+
+    static void onContextState(pa_context* c, void* userdata) {
+        auto* self = static_cast<Connection*>(userdata);
+        switch (pa_context_get_state(c)) {
+            case PA_CONTEXT_READY:
+                if (!self->stream) self->openStreamLocked();
+                break;
+            case PA_CONTEXT_FAILED:
+            case PA_CONTEXT_TERMINATED:
+                self->failLocked();
+                break;
+            default:
+                break;
+        }
+    }
+
+    static void onStreamState(pa_stream* s, void* userdata) {
+        auto* self = static_cast<Connection*>(userdata);
+        switch (pa_stream_get_state(s)) {
+            case PA_STREAM_READY: {
+                {
+                    std::lock_guard lock(self->mutex);
+                    self->state = State::Ready;
+                }
+                self->wake.notify_all();
+                break;
+            }
+            case PA_STREAM_FAILED:
+            case PA_STREAM_TERMINATED:
+                self->failLocked();
+                break;
+            default:
+                break;
+        }
+    }
+
+    static void onWritable(pa_stream*, std::size_t, void* userdata) { static_cast<Connection*>(userdata)->writeLocked(); }
+
+    static void onDrained(pa_stream*, int success, void* userdata) {
+        auto* self = static_cast<Connection*>(userdata);
+        if (self->drain) {
+            pa_operation_unref(self->drain);
+            self->drain = nullptr;
+        }
+        {
+            std::lock_guard lock(self->mutex);
+            if (success)
+                self->jobDone = true;
+            else
+                self->jobFailed = true;
+        }
+        self->wake.notify_all();
+    }
+
+    const std::string name;
+    const std::atomic<bool>& cancelled;
+
+    pa_threaded_mainloop* loop = nullptr;
+    pa_context* context = nullptr;  // loop lock
+    pa_stream* stream = nullptr;    // loop lock
+    pa_operation* drain = nullptr;  // loop lock
+
+    // The tone being written (loop lock).
+    std::span<const uint8_t> job;
+    std::size_t written = 0;
+    bool jobActive = false;
+
+    // Read by the waiting thread without the loop lock; changed under
+    // `mutex` when a waiter may be sleeping on them.
+    std::atomic<State> state{State::Down};
+    std::atomic<bool> jobDone{false};
+    std::atomic<bool> jobFailed{false};
+    std::mutex mutex;
+    std::condition_variable wake;
+};
+
+PulseOutput::PulseOutput(const std::string& applicationName)
+    : connection_(std::make_unique<Connection>(applicationName, cancelled_)) {}
+
+PulseOutput::~PulseOutput() = default;
+
+void PulseOutput::play(const std::vector<uint8_t>& image, const std::function<void()>& idle) {
+    cancelled_ = false;
+    const auto start = Clock::now();
+    const auto frames = WaveFrameData(image);
+    if (!frames || frames->empty()) return;
+
+    const long long length = ImageMilliseconds(image.size());
+    const uint32_t levels = levels_;
+    const std::vector<uint8_t> scaled =
+        ScaleFrames(*frames, static_cast<uint16_t>(levels & 0xFFFF), static_cast<uint16_t>(levels >> 16));
+
+    if (connection_->ensureReady(idle)) {
+        const auto deadline = Clock::now() + milliseconds(length) + DrainGrace;
+        const auto outcome = connection_->playFrames(scaled, deadline, idle);
+        if (outcome != Connection::Outcome::Failed) return;
+    }
+    if (cancelled_) return;
+    // No server, or it failed mid-tone: keep the tone's time without sound.
+    const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
+    WaitCallingIdle(std::max(0LL, length - elapsed), idle, cancelled_);
+}
+
+void PulseOutput::setLevels(uint16_t left, uint16_t right) { levels_ = static_cast<uint32_t>(right) << 16 | left; }
+
+void PulseOutput::cancel() {
+    cancelled_ = true;
+    connection_->notify();
+}
+
+}  // namespace orvik

@@ -1,0 +1,43 @@
+#pragma once
+// Sound through the PulseAudio server (or PipeWire's Pulse service).
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "platform/services.h"
+
+namespace orvik {
+
+// Plays each image on the default output through one playback stream that
+// stays open between tones, so a repeated tone follows its predecessor with
+// only a few milliseconds of silence. The connection runs on libpulse's own
+// thread; the calling thread only waits, calling `idle`.
+//
+// Without a reachable server (none running, refused, gone mid-tone) every
+// play waits out the tone's length silently and reports nothing; the next
+// play tries to connect again, never for longer than a short timeout, and
+// the server is never started on the program's behalf.
+class PulseOutput final : public AudioOutput {
+public:
+    // Starts connecting at once (without waiting), so the first tone sounds
+    // without delay. `applicationName` is what the server's mixer shows.
+    explicit PulseOutput(const std::string& applicationName);
+    ~PulseOutput() override;
+    PulseOutput(const PulseOutput&) = delete;
+    PulseOutput& operator=(const PulseOutput&) = delete;
+
+    // An image that is not exactly Orvik's WAVE format plays nothing and
+    // returns at once.
+    void play(const std::vector<uint8_t>& image, const std::function<void()>& idle) override;
+    // Samples go to the device as sample × level / 65535, nearest integer.
+    void setLevels(uint16_t left, uint16_t right) override;
+    void cancel() override;
+
+private:
+    struct Connection;
+    std::atomic<uint32_t> levels_{0xFFFFFFFFu};  // left in the low, right in the high half
+    std::atomic<bool> cancelled_{false};
+    std::unique_ptr<Connection> connection_;  // last: it refers to cancelled_
+};
+
+}  // namespace orvik

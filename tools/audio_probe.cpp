@@ -1,0 +1,294 @@
+// Measures the sound output against the current default server: plays a
+// tone one or more times through PulseOutput, prints how long each play
+// took, and, given the file that a pipe sink's reader fills, finds the tones
+// in it and compares them sample for sample with the levelled image.
+//
+//   audio_probe [--ms 1000] [--freq 440] [--plays 1] [--pause-ms 0]
+//               [--level LEFT RIGHT] [--capture FILE] [--check-last N]
+//               [--cancel-after MS] [--spoil]
+//
+// --check-last N compares only the last N plays with the capture;
+// --cancel-after MS cancels the first play that long after its call;
+// --spoil plays the image with its header claiming one channel (which the
+// output must refuse), but compares the capture with the real tone.
+//
+// Output, one figure per line, "key=value" pairs for grep:
+//   play 1 return_ms=1012.4
+//   tone 1 start_latency_ms=9.8 after_last_frame_ms=3.1 frames=44100 frames_lost=0
+//   gap 1-2 silent_frames=551 gap_ms=12.49
+//   summary plays=3 min_return_ms=… max_return_ms=… max_gap_ms=… frames_lost=0 extra_frames=0
+//
+// start_latency_ms: from the call of play until the tone's first frame was
+// in the capture file; after_last_frame_ms: from the tone's last frame being
+// in the capture file until play returned (negative: returned too early).
+// frames_lost counts the image frames not found unchanged in place (when the
+// whole tone is nowhere in the capture, it is aligned on its first non-silent
+// frame); extra_frames counts non-silent frames between the checked tones
+// and after the last one.
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+#include "core/synth.h"
+#include "core/wave_check.h"
+#include "platform/pulse_output.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+struct Options {
+    uint32_t ms = 1000;
+    double freq = 440;
+    int plays = 1;
+    int pauseMs = 0;
+    uint16_t left = 65535, right = 65535;
+    std::string capture;
+    int checkLast = -1;
+    int cancelAfterMs = -1;
+    bool spoil = false;
+};
+
+[[noreturn]] void Usage() {
+    std::fprintf(stderr,
+                 "usage: audio_probe [--ms N] [--freq F] [--plays N] [--pause-ms N] [--level L R]\n"
+                 "                   [--capture FILE] [--check-last N] [--cancel-after MS] [--spoil]\n");
+    std::exit(2);
+}
+
+Options Parse(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() -> const char* {
+            if (i + 1 >= argc) Usage();
+            return argv[++i];
+        };
+        if (a == "--ms") o.ms = static_cast<uint32_t>(std::strtoul(next(), nullptr, 10));
+        else if (a == "--freq") o.freq = std::strtod(next(), nullptr);
+        else if (a == "--plays") o.plays = std::atoi(next());
+        else if (a == "--pause-ms") o.pauseMs = std::atoi(next());
+        else if (a == "--level") {
+            o.left = static_cast<uint16_t>(std::strtoul(next(), nullptr, 10));
+            o.right = static_cast<uint16_t>(std::strtoul(next(), nullptr, 10));
+        } else if (a == "--capture") o.capture = next();
+        else if (a == "--check-last") o.checkLast = std::atoi(next());
+        else if (a == "--cancel-after") o.cancelAfterMs = std::atoi(next());
+        else if (a == "--spoil") o.spoil = true;
+        else Usage();
+    }
+    if (o.ms % 10 != 0 || o.plays < 1 || o.checkLast == 0) Usage();
+    if (o.checkLast < 0 || o.checkLast > o.plays) o.checkLast = o.plays;
+    return o;
+}
+
+long long FileSize(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+// Notes when the capture file grew, so that the moment a byte arrived can be
+// looked up afterwards.
+class GrowthLog {
+public:
+    explicit GrowthLog(std::string path) : path_(std::move(path)), thread_([this] { run(); }) {}
+    ~GrowthLog() {
+        stop_ = true;
+        thread_.join();
+    }
+    // When the file first held more than `offset` bytes, if seen.
+    std::optional<Clock::time_point> reached(long long offset) {
+        std::lock_guard lock(mutex_);
+        for (const auto& [t, size] : samples_)
+            if (size > offset) return t;
+        return std::nullopt;
+    }
+
+private:
+    void run() {
+        long long last = -2;
+        while (!stop_) {
+            const long long size = FileSize(path_);
+            if (size != last) {
+                std::lock_guard lock(mutex_);
+                samples_.emplace_back(Clock::now(), size);
+                last = size;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+    }
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<std::pair<Clock::time_point, long long>> samples_;
+    std::thread thread_;
+};
+
+struct Frame {
+    int16_t l, r;
+    bool operator==(const Frame&) const = default;
+    bool silent() const { return l == 0 && r == 0; }
+};
+
+// The level applied by hand, independently of the output's own integer
+// code: the double quotient is far closer than its distance to any halfway
+// point (at least 1/131070, since 65535 is odd), so rounding it is exact.
+int16_t Levelled(int16_t sample, uint16_t level) {
+    return static_cast<int16_t>(std::lround(static_cast<double>(sample) * level / 65535.0));
+}
+
+std::vector<Frame> Frames(std::span<const uint8_t> bytes) {
+    std::vector<Frame> out(bytes.size() / 4);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const uint8_t* p = bytes.data() + 4 * i;
+        out[i] = {static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8)),
+                  static_cast<int16_t>(static_cast<uint16_t>(p[2] | p[3] << 8))};
+    }
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options o = Parse(argc, argv);
+    orvik::Partials f;
+    f.fill(o.freq);
+    const std::vector<uint8_t> image = orvik::MakeToneImage(o.ms / 10, f);
+    std::vector<uint8_t> played = image;
+    if (o.spoil) played[22] = 1;  // Channels
+
+    std::optional<GrowthLog> growth;
+    if (!o.capture.empty()) growth.emplace(o.capture);
+
+    orvik::PulseOutput output("Orvik audio probe");
+    output.setLevels(o.left, o.right);
+
+    long long idleCalls = 0;
+    std::vector<Clock::time_point> calls, returns;
+    const auto idle = [&] {
+        ++idleCalls;
+        if (o.cancelAfterMs >= 0 && calls.size() == 1 && Clock::now() - calls.front() >= std::chrono::milliseconds(o.cancelAfterMs))
+            output.cancel();
+    };
+    std::vector<long long> sizeBefore;
+    double minReturn = 1e9, maxReturn = 0, playing = 0;
+    for (int k = 0; k < o.plays; ++k) {
+        if (k > 0 && o.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(o.pauseMs));
+        sizeBefore.push_back(o.capture.empty() ? 0 : FileSize(o.capture));
+        calls.push_back(Clock::now());
+        output.play(played, idle);
+        returns.push_back(Clock::now());
+        const double took = Ms(returns.back() - calls.back());
+        playing += took;
+        minReturn = std::min(minReturn, took);
+        maxReturn = std::max(maxReturn, took);
+        std::printf("play %d return_ms=%.1f\n", k + 1, took);
+    }
+    std::printf("idle calls_per_second=%.0f\n", playing > 0 ? idleCalls * 1000.0 / playing : 0.0);
+
+    if (o.capture.empty()) {
+        std::printf("summary plays=%d min_return_ms=%.1f max_return_ms=%.1f\n", o.plays, minReturn, maxReturn);
+        return 0;
+    }
+
+    // Let the sink push out what follows the last tone, so trailing frames
+    // (and anything extra) are in the file.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    const int first = o.plays - o.checkLast;
+    const long long from = sizeBefore[first] < 0 ? 0 : sizeBefore[first] / 4 * 4;  // frames start at 0
+    std::ifstream in(o.capture, std::ios::binary);
+    in.seekg(from);
+    const std::vector<uint8_t> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<Frame> capture = Frames(raw);
+
+    const auto frameData = orvik::WaveFrameData(image);
+    std::vector<Frame> expected = Frames(*frameData);
+    for (Frame& fr : expected) fr = {Levelled(fr.l, o.left), Levelled(fr.r, o.right)};
+    const std::size_t n = expected.size();
+    const std::size_t lead = static_cast<std::size_t>(
+        std::find_if(expected.begin(), expected.end(), [](const Frame& fr) { return !fr.silent(); }) - expected.begin());
+
+    long long lost = 0;
+    double maxGap = 0;
+    std::size_t cursor = 0, previousEnd = 0;
+    long long extra = 0;
+    const auto matchesAt = [&](std::size_t p) {
+        if (p + n > capture.size()) return false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (!(capture[p + i] == expected[i])) return false;
+        return true;
+    };
+    for (int k = first; k < o.plays; ++k) {
+        // The tone where it arrived whole; the tail of a cancelled play
+        // before it (the sink cannot take back what it has rendered) is
+        // passed over. Failing that, align it on its first audible frame
+        // and count what differs.
+        std::size_t start = capture.size();
+        if (lead < n) {
+            for (std::size_t p = cursor; p + n <= capture.size(); ++p) {
+                if (capture[p + lead] == expected[lead] && matchesAt(p)) {
+                    start = p;
+                    break;
+                }
+            }
+        }
+        if (start == capture.size()) {
+            const auto audible = std::find_if(capture.begin() + static_cast<std::ptrdiff_t>(cursor), capture.end(),
+                                              [](const Frame& fr) { return !fr.silent(); });
+            const std::size_t pos = static_cast<std::size_t>(audible - capture.begin());
+            if (lead == n || pos == capture.size() || pos < lead || pos - lead < cursor) {
+                std::printf("tone %d found=no frames_lost=%zu\n", k + 1, n);
+                lost += static_cast<long long>(n);
+                cursor = std::min(pos + 1, capture.size());
+                continue;
+            }
+            start = pos - lead;
+        }
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            if (start + i >= capture.size() || !(capture[start + i] == expected[i])) ++differing;
+        lost += static_cast<long long>(differing);
+        // Between two checked tones there must be nothing but silence.
+        if (k > first)
+            for (std::size_t i = previousEnd; i < start; ++i)
+                if (!capture[i].silent()) ++extra;
+
+        const long long firstByte = from + static_cast<long long>(start) * 4;
+        const long long lastByte = firstByte + static_cast<long long>(n) * 4 - 1;
+        const auto firstSeen = growth->reached(firstByte), lastSeen = growth->reached(lastByte);
+        std::printf("tone %d", k + 1);
+        if (firstSeen) std::printf(" start_latency_ms=%.1f", Ms(*firstSeen - calls[k]));
+        if (lastSeen) std::printf(" after_last_frame_ms=%.1f", Ms(returns[k] - *lastSeen));
+        std::printf(" frames=%zu frames_lost=%zu\n", n, differing);
+
+        if (k > first) {
+            const std::size_t silent = start >= previousEnd ? start - previousEnd : 0;
+            const double gap = silent * 1000.0 / 44100;
+            maxGap = std::max(maxGap, gap);
+            std::printf("gap %d-%d silent_frames=%zu gap_ms=%.2f\n", k, k + 1, silent, gap);
+        }
+        previousEnd = start + n;
+        cursor = std::min(previousEnd, capture.size());
+    }
+    for (std::size_t i = cursor; i < capture.size(); ++i)
+        if (!capture[i].silent()) ++extra;
+
+    std::printf("summary plays=%d min_return_ms=%.1f max_return_ms=%.1f max_gap_ms=%.2f frames_lost=%lld extra_frames=%lld\n",
+                o.plays, minReturn, maxReturn, maxGap, lost, extra);
+    return 0;
+}
