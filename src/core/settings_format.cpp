@@ -217,6 +217,9 @@ std::string WriteSettingsBytes(const std::vector<std::string>& lines) {
     }
     if (ascii) return utf8;
     if (representable && !IsValidUtf8(cp1252)) return cp1252;
+    // The reader drops a byte-order mark at the start of a UTF-8 file; a
+    // first line that really begins with U+FEFF gets one in front of it.
+    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.insert(0, "\xEF\xBB\xBF");
     return utf8;
 }
 
