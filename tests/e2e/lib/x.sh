@@ -22,6 +22,18 @@ x_start() {
     export DISPLAY=":$(head -n1 "$fdfile")"
     rm -f "$fdfile"
     export QT_QPA_PLATFORM=xcb
+    # Make sure this server, and no other, answers on that display before a
+    # program is started on it.
+    for i in $(seq 1 100); do
+        if ! kill -0 "$X_PID" 2>/dev/null; then
+            echo "FAIL: Xvfb ended right after starting"
+            exit 1
+        fi
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    echo "FAIL: Xvfb on $DISPLAY does not answer"
+    exit 1
 }
 
 x_stop() {
