@@ -141,22 +141,31 @@ void TLabel::SetBackgroundColour(uint32_t colourNumber) {
     setAutoFillBackground(true);
 }
 
+void LeftClick::pressed(const QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) down_ = true;
+}
+
+bool LeftClick::released(const QMouseEvent* event, const QRect& area) {
+    if (event->button() != Qt::LeftButton) return false;
+    const bool click = down_ && area.contains(event->position().toPoint());
+    down_ = false;
+    return click;
+}
+
 void TLabel::mousePressEvent(QMouseEvent* event) {
     QLabel::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton) leftPressed_ = true;
+    click_.pressed(event);
 }
 
 void TLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     // The default would treat the second press as a new press; a double click
     // is one click and no more.
-    leftPressed_ = false;
+    click_.doubleClicked();
     QLabel::mousePressEvent(event);
 }
 
 void TLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = event->button() == Qt::LeftButton && leftPressed_ &&
-                       rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton) leftPressed_ = false;
+    const bool click = click_.released(event, rect());
     QLabel::mouseReleaseEvent(event);
     // Last: the handler may run a nested event loop or change this label.
     if (click) emit clicked();
@@ -236,20 +245,18 @@ QString TMemo::FirstLine() const {
 
 void TMemo::mousePressEvent(QMouseEvent* event) {
     QPlainTextEdit::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton) leftPressed_ = true;
+    click_.pressed(event);
 }
 
 void TMemo::mouseDoubleClickEvent(QMouseEvent* event) {
-    leftPressed_ = false;  // one click per double click
+    click_.doubleClicked();  // one click per double click
     QPlainTextEdit::mouseDoubleClickEvent(event);
 }
 
 void TMemo::mouseReleaseEvent(QMouseEvent* event) {
     // Mouse events arrive here from the viewport only; the scroll bar is a
     // widget of its own.
-    const bool click = event->button() == Qt::LeftButton && leftPressed_ &&
-                       viewport()->rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton) leftPressed_ = false;
+    const bool click = click_.released(event, viewport()->rect());
     QPlainTextEdit::mouseReleaseEvent(event);
     if (click) emit clicked();
 }

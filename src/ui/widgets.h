@@ -92,6 +92,19 @@ signals:
     void changed();
 };
 
+// Turns a left-button press and release inside an area into one click, as
+// labels and the memo need; the second press of a double click is no new one.
+class LeftClick {
+public:
+    void pressed(const QMouseEvent* event);
+    void doubleClicked() { down_ = false; }
+    // True when this release completes a click inside `area`.
+    bool released(const QMouseEvent* event, const QRect& area);
+
+private:
+    bool down_ = false;
+};
+
 // Label that takes clicks: clicked() when the left button, pressed on the
 // label, is released over it. As with the classic toolkit, the second press of
 // a double click does not make a second click.
@@ -110,7 +123,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    bool leftPressed_ = false;
+    LeftClick click_;
 };
 
 // Combo box with an edit field and a drop-down list, made for choosing with the
@@ -162,7 +175,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    bool leftPressed_ = false;
+    LeftClick click_;
 };
 
 class TStringGridModel;

@@ -7,31 +7,13 @@ build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/x.sh"
 
-work=$(mktemp -d)
-cleanup() {
-    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
-    x_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-x_start
+x_begin
 
 mkdir -p "$work/prog" "$work/home/Desktop" "$work/run"
 chmod 700 "$work/run"
 cp "$build/orvik" "$work/prog/orvik"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
 export PULSE_SERVER="unix:$work/no-such-socket"
-
-wait_exit() {
-    local i
-    for i in $(seq 1 50); do
-        kill -0 "$APP_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$APP_PID" 2>/dev/null; then echo "FAIL: still running"; exit 1; fi
-    wait "$APP_PID" || { echo "FAIL: exit status $?"; exit 1; }
-    APP_PID=
-}
 
 # First start: no settings file. The message box comes before the window.
 "$work/prog/orvik" >"$work/out1.log" 2>&1 &
@@ -44,7 +26,7 @@ xdotool windowfocus --sync "$box" key Return
 wid=$(x_wait_window Orvik) || { echo "FAIL: no window after the message"; exit 1; }
 # The close box would not save; close through "Schliessen" instead.
 xdotool mousemove --window "$wid" 30 10 click 1
-wait_exit
+x_wait_exit
 printf '1000\r\n\r\nHalbt\xf6ne\r\n50\r\n440\r\n' | cmp - "$work/prog/orini" || { echo "FAIL: first save"; exit 1; }
 
 # A start with settings of our own: quarter tones make the window taller.
@@ -57,6 +39,6 @@ size=$(x_client_size "$wid")
 [ "$size" = "600 570" ] || { echo "FAIL: client size $size, expected 600 570"; exit 1; }
 [ ! -e "$HOME/Desktop/ORVIK.desktop" ] || { echo "FAIL: launcher made again although settings exist"; exit 1; }
 xdotool mousemove --window "$wid" 30 10 click 1
-wait_exit
+x_wait_exit
 printf '2500\r\n523\r\nViertelst\xf6ne\r\n80\r\n442\r\n' | cmp - "$work/prog/orini" || { echo "FAIL: saved"; od -c "$work/prog/orini"; exit 1; }
 echo "PASS"

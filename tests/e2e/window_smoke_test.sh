@@ -6,14 +6,7 @@ build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/x.sh"
 
-work=$(mktemp -d)
-cleanup() {
-    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
-    x_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-x_start
+x_begin
 
 # The program in a folder of its own, with settings beside it so the first
 # start does not stop at the launcher message; no sound server reachable.
@@ -42,14 +35,7 @@ sleep 1.2   # the 1 s tone is waited out silently
 kill -0 "$APP_PID" 2>/dev/null || { echo "FAIL: the program ended"; cat "$work/out.log"; exit 1; }
 # "Schliessen" saves and ends the program.
 xdotool mousemove --window "$wid" 30 10 click 1
-for i in $(seq 1 50); do
-    kill -0 "$APP_PID" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$APP_PID" 2>/dev/null; then echo "FAIL: still running after Schliessen"; exit 1; fi
-wait "$APP_PID" && status=0 || status=$?
-APP_PID=
-[ "$status" = 0 ] || { echo "FAIL: exit status $status"; cat "$work/out.log"; exit 1; }
+x_wait_exit
 expected=$(printf '1000\r\n440\r\nHalbt\xf6ne\r\n50\r\n440\r\n' | od -An -tx1)
 actual=$(od -An -tx1 "$work/orini")
 [ "$expected" = "$actual" ] || { echo "FAIL: settings written as"; od -c "$work/orini"; exit 1; }

@@ -9,15 +9,8 @@ source "$here/lib/x.sh"
 source "$here/lib/pulse.sh"
 pulse_require
 
-work=$(mktemp -d)
-cleanup() {
-    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
-    x_stop
-    pulse_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-x_start
+X_CLEANUP=pulse_stop
+x_begin
 pulse_start
 
 cp "$build/orvik" "$work/orvik"
@@ -36,9 +29,7 @@ sleep 0.3
 xdotool mousemove --window "$wid" 326 67 click 1     # 880
 sleep 1.6
 xdotool mousemove --window "$wid" 30 10 click 1      # "Schliessen"
-for _ in $(seq 1 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$APP_PID" 2>/dev/null; then echo "FAIL: still running"; exit 1; fi
-APP_PID=
+x_wait_exit
 sleep 0.2
 
 if "$build/tools/capture_match" "$PULSE_CAPTURE" --tone 1000 440 32768 32768 --tone 1000 880 0 32768; then

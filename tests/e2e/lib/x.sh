@@ -59,3 +59,39 @@ x_wait_window() {
 x_client_size() {
     xwininfo -id "$1" | awk '/^  Width:/ {w=$2} /^  Height:/ {h=$2} END {print w, h}'
 }
+
+# The usual start of a test: a scratch folder $work, the X server, and a trap
+# that ends the program under test ($APP_PID), runs the caller's own
+# X_CLEANUP command (if any), stops the X server and removes $work.
+x_begin() {
+    work=$(mktemp -d)
+    trap _x_end EXIT
+    x_start
+}
+
+_x_end() {
+    if [ -n "${APP_PID:-}" ]; then kill "$APP_PID" 2>/dev/null || true; fi
+    if [ -n "${X_CLEANUP:-}" ]; then $X_CLEANUP; fi
+    x_stop
+    rm -rf "$work"
+}
+
+# Waits up to 5 s for the program $APP_PID to end; fails unless it ended by
+# itself with status 0.
+x_wait_exit() {
+    local i status=0
+    for i in $(seq 1 50); do
+        kill -0 "$APP_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$APP_PID" 2>/dev/null; then
+        echo "FAIL: the program is still running"
+        exit 1
+    fi
+    wait "$APP_PID" || status=$?
+    APP_PID=
+    if [ "$status" != 0 ]; then
+        echo "FAIL: the program ended with status $status"
+        exit 1
+    fi
+}
