@@ -4,7 +4,8 @@
 //
 //   capture_match CAPTURE --tone MS HZ LEFT RIGHT [--tone ...]
 //
-// Prints one line per tone ("tone 1 start_frame=… frames=44100 frames_lost=0")
+// Prints one line per tone ("tone 1 start_frame=… frames=44100 frames_lost=0
+// gap_ms=…", the gap being the silence since the previous tone ended)
 // and "extra_frames=N" for sound after the last tone; exits 0 only when every
 // tone arrived whole and nothing else was heard.
 #include <cmath>
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
         const std::size_t frames = (image.size() - 44) / 4;
         // Frame 0 of every tone is silent, so the tone starts one frame
         // before the first sound.
+        const std::size_t previousEnd = at;
         while (at < frameCount && silent(at)) ++at;
         if (at == frameCount) {
             std::printf("tone %zu missing\n", t + 1);
@@ -79,7 +81,10 @@ int main(int argc, char** argv) {
                 sample(start + i, 1) != levelled(v, tone.right))
                 ++lost;
         }
-        std::printf("tone %zu start_frame=%zu frames=%zu frames_lost=%zu\n", t + 1, start, frames, lost);
+        // Silence since the previous tone ended (none before the first).
+        const double gapMs = t == 0 ? 0.0 : static_cast<double>(start - previousEnd) * 1000.0 / 44100.0;
+        std::printf("tone %zu start_frame=%zu frames=%zu frames_lost=%zu gap_ms=%.2f\n", t + 1, start, frames, lost,
+                    gapMs);
         if (lost) ok = false;
         at = start + frames;
     }

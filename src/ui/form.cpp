@@ -337,8 +337,9 @@ PlaybackOps TForm1::playbackOps() {
     ops.playImage = [this](const std::vector<uint8_t>& image) {
         if (closing_) return;
         // The window goes on painting while the tone sounds; mouse and keys
-        // wait until the play has ended.
-        platform_.audio.play(image, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+        // wait until the play has ended and are handled then, in order.
+        InputGate::Hold hold(inputGate_);
+        platform_.audio.play(image, [] { QCoreApplication::processEvents(); });
     };
     ops.processMessages = [] { QCoreApplication::processEvents(); };
     ops.sustained = [this] { return CheckBox1->isChecked() && !closing_; };

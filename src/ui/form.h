@@ -9,6 +9,7 @@
 
 #include "core/synth.h"
 #include "platform/services.h"
+#include "ui/input_gate.h"
 
 class QPushButton;
 
@@ -110,6 +111,7 @@ private:
     PlaybackOps playbackOps();
 
     Platform platform_;
+    InputGate inputGate_;
     // Set once the window closes: ends every repetition still running.
     bool closing_ = false;
     QSize requestedClientSize_;

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The real program, clicked under a private X server, really sounds: its
 # tones reach a private PulseAudio server's pipe sink sample for sample, at
-# the start-up level of 50 %, and unticking "links" silences the left channel.
+# the start-up level of 50 %; a click during a tone plays after it, whole;
+# "Aushalten" repeats a tone with short gaps until "Stop" (pressed during a
+# repetition) ends it after that repetition; unticking "links" silences the
+# left channel.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,7 +17,7 @@ x_begin
 pulse_start
 
 cp "$build/orvik" "$work/orvik"
-printf '1000\r\n\r\nHalbt\xf6ne\r\n50\r\n440\r\n' >"$work/orini"
+printf '200\r\n\r\nHalbt\xf6ne\r\n50\r\n440\r\n' >"$work/orini"
 export XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 "$work/orvik" >"$work/out.log" 2>&1 &
@@ -22,20 +25,33 @@ APP_PID=$!
 wid=$(x_wait_window Orvik) || { echo "FAIL: no window"; cat "$work/out.log"; exit 1; }
 sleep 0.5
 
-xdotool mousemove --window "$wid" 276 67 click 1     # 440 a1
-sleep 1.6
-xdotool mousemove --window "$wid" 505 31 click 1     # "links" off
-sleep 0.3
-xdotool mousemove --window "$wid" 326 67 click 1     # 880
-sleep 1.6
-xdotool mousemove --window "$wid" 30 10 click 1      # "Schliessen"
+click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; }
+click 276 67        # 440 a1, 200 ms
+sleep 0.05
+click 326 67        # 880, clicked while 440 sounds
+sleep 0.8
+click 316 8         # "Aushalten": 1000 ms, repeated
+click 276 121       # 523 c2
+sleep 2.5
+click 412 11        # "Stop", during the third repetition
+sleep 1.2
+click 505 31        # "links" off
+click 326 67        # 880, right only
+sleep 0.6
+click 30 10         # "Schliessen"
 x_wait_exit
 sleep 0.2
 
-if "$build/tools/capture_match" "$PULSE_CAPTURE" --tone 1000 440 32768 32768 --tone 1000 880 0 32768; then
-    echo "PASS"
-else
-    echo "FAIL: the captured sound is not the two tones"
-    cat "$work/out.log"
+result="$work/match"
+if ! "$build/tools/capture_match" "$PULSE_CAPTURE" --tone 200 440 32768 32768 --tone 200 880 32768 32768 \
+    --tone 1000 523 32768 32768 --tone 1000 523 32768 32768 --tone 1000 523 32768 32768 \
+    --tone 200 880 0 32768 >"$result"; then
+    cat "$result"
+    echo "FAIL: the captured sound is not the tones clicked"
     exit 1
 fi
+cat "$result"
+# The repetitions of the sustained tone follow each other closely.
+awk '/^tone [45] / { split($6, g, "="); if (g[2] > 20) { print "FAIL: repetition gap " g[2] " ms"; bad = 1 } }
+     END { exit bad }' "$result"
+echo "PASS"

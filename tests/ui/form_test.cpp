@@ -244,6 +244,30 @@ private slots:
         for (int i = 1; i < 4; ++i) QVERIFY(rig.audio.images[i] == ToneImage(500, 880));
     }
 
+    void inputDuringAToneWaitsForItsEnd() {
+        Rig rig;
+        rig.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+        std::size_t imagesWhenClicked = 0;
+        rig.audio.onPlay = [&](int plays) {
+            if (plays != 1) return;
+            // A click and a key while the first tone sounds: neither may
+            // start anything until that tone has ended.
+            rig.clickCell(6, 0);
+            QTest::keyClick(rig.form->StringGrid1, Qt::Key_Down);
+            QCoreApplication::processEvents();
+            imagesWhenClicked = rig.audio.images.size();
+        };
+        rig.clickCell(5, 0);
+        QCOMPARE(imagesWhenClicked, std::size_t{1});
+        // Then, in order: the click plays 880, the key plays the current cell
+        // (880 again) and moves down.
+        QCOMPARE(rig.audio.images.size(), std::size_t{3});
+        QVERIFY(rig.audio.images[1] == ToneImage(100, 880));
+        QVERIFY(rig.audio.images[2] == ToneImage(100, 880));
+        QCOMPARE(rig.form->StringGrid1->Row(), 1);
+    }
+
     void closingEndsEveryRepetition() {
         Rig rig;
         rig.form->show();

@@ -8,7 +8,9 @@ x_start() {
     fi
     local fdfile
     fdfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+    # -noreset: without it the server resets whenever its last client leaves
+    # (the readiness check below, say), refusing connections meanwhile.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
     X_PID=$!
     local i
     for i in $(seq 1 100); do
