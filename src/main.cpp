@@ -4,7 +4,7 @@
 
 #include "core/title.h"
 #include "platform/desktop_services.h"
-#include "platform/sound_output.h"
+#include "platform/pulse_output.h"
 #include "ui/form.h"
 #include "ui/guard.h"
 
@@ -36,8 +36,9 @@ int main(int argc, char** argv) {
     app.boxes = &boxes;
     orvik::DesktopEnvironment environment;
     orvik::ProcessLauncher launcher;
-    auto audio = orvik::MakeSoundOutput("Orvik");
-    orvik::TForm1 form(orvik::Platform{*audio, environment, launcher, boxes});
+    // Without a reachable sound server every tone keeps its time silently.
+    orvik::PulseOutput audio("Orvik");
+    orvik::TForm1 form(orvik::Platform{audio, environment, launcher, boxes});
     form.show();
     return app.exec();
 }

@@ -50,11 +50,6 @@ int32_t CheckedMul(int32_t a, int32_t b) {
     return r;
 }
 
-int32_t CheckedDiv(int32_t a, int32_t b) {
-    if (b == 0 || (a == std::numeric_limits<int32_t>::min() && b == -1)) throw Error::intOverflow();
-    return a / b;
-}
-
 int64_t RoundHalfEven(long double x) {
     if (std::isnan(x)) throw Error::floatInvalid();
     // rintl rounds in the current mode, which Orvik never changes from the

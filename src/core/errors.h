@@ -46,7 +46,6 @@ private:
 int32_t CheckedAdd(int32_t a, int32_t b);
 int32_t CheckedSub(int32_t a, int32_t b);
 int32_t CheckedMul(int32_t a, int32_t b);
-int32_t CheckedDiv(int32_t a, int32_t b);  // truncating; raises on /0 and MIN/-1
 
 // Narrowing with a range check ("Fehler bei Bereichsprüfung").
 template <typename To, typename From>

@@ -9,7 +9,7 @@
 #include <span>
 
 #include "core/wave_check.h"
-#include "platform/silent_output.h"
+#include "platform/tone_wait.h"
 
 namespace orvik {
 

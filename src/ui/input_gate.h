@@ -32,8 +32,6 @@ public:
         InputGate& gate_;
     };
 
-    std::size_t heldEvents() const { return held_.size(); }
-
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
 

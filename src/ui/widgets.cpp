@@ -500,7 +500,6 @@ void TStringGrid::SetBackgroundColour(uint32_t colourNumber) {
 }
 
 void TStringGrid::ApplyStartupBehaviour() {
-    startupApplied_ = true;
     setShowGrid(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);

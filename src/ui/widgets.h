@@ -44,10 +44,7 @@ public:
     QString Text() const;
     void SetText(const QString& t);
     void SetLimits(int32_t minValue, int32_t maxValue);
-    int32_t MinValue() const { return minValue_; }
-    int32_t MaxValue() const { return maxValue_; }
     void SetIncrement(int32_t step);
-    int32_t Increment() const { return increment_; }
 
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;
@@ -225,7 +222,6 @@ public:
     // next and previous cell, the current cell is drawn in the selection
     // colour also with the focus, the view follows the thumb while dragged.
     void ApplyStartupBehaviour();
-    bool StartupBehaviourApplied() const { return startupApplied_; }
 
     // Runs for every mouse button press in the cell area, the second press of
     // a double click included. A left press on a cell makes it the current
@@ -259,7 +255,6 @@ private:
     std::function<void(int&)> keyDownHandler_;
     std::function<void(QPainter&)> overlay_;
     uint32_t backgroundColour_ = 16777215;
-    bool startupApplied_ = false;
 };
 
 }  // namespace orvik

@@ -21,10 +21,9 @@ TEST(CheckedArithmetic, RaisesIntegerOverflowAtTheLimits) {
     EXPECT_EQ(CheckedAdd(kMax - 1, 1), kMax);
     EXPECT_EQ(CheckedSub(kMin + 1, 1), kMin);
     EXPECT_EQ(CheckedMul(-67108864, 32), kMin);
-    EXPECT_EQ(CheckedDiv(-7, 2), -3);
     for (auto f : std::initializer_list<std::function<void()>>{
              [] { CheckedAdd(kMax, 1); }, [] { CheckedSub(kMin, 1); }, [] { CheckedMul(67108864, 32); },
-             [] { CheckedMul(-67108865, 32); }, [] { CheckedDiv(kMin, -1); }, [] { CheckedDiv(1, 0); }}) {
+             [] { CheckedMul(-67108865, 32); }}) {
         EXPECT_EQ(messageOf(f), "Integerüberlauf");
     }
 }

@@ -65,6 +65,15 @@ QPoint CellCentre(const TStringGrid& grid, int col, int row) {
     return grid.visualRect(grid.model()->index(row, col)).center();
 }
 
+// An 11 × 13 grid as the window has it after start-up, shown and focused.
+void ShowFocusedStartupGrid(TStringGrid& grid) {
+    grid.SetColCount(11);
+    grid.SetRowCount(13);
+    grid.ApplyStartupBehaviour();
+    grid.show();
+    grid.setFocus();
+}
+
 }  // namespace
 
 class WidgetsTest : public QObject {
@@ -684,11 +693,7 @@ void WidgetsTest::gridOtherPressesKeepCurrentCell() {
 
 void WidgetsTest::gridKeyHandlerRunsBeforeMovement() {
     TStringGrid grid;
-    grid.SetColCount(11);
-    grid.SetRowCount(13);
-    grid.ApplyStartupBehaviour();
-    grid.show();
-    grid.setFocus();
+    ShowFocusedStartupGrid(grid);
     QList<QPoint> seen;
     QList<int> keys;
     grid.SetKeyDownHandler([&](int& key) {
@@ -709,11 +714,7 @@ void WidgetsTest::gridKeyHandlerRunsBeforeMovement() {
 
 void WidgetsTest::gridKeyHandlerMayCancelOrRebuild() {
     TStringGrid grid;
-    grid.SetColCount(11);
-    grid.SetRowCount(13);
-    grid.ApplyStartupBehaviour();
-    grid.show();
-    grid.setFocus();
+    ShowFocusedStartupGrid(grid);
     // The wrap the window's handler does at the bottom of a column.
     grid.SetKeyDownHandler([&](int& key) {
         if (key == Qt::Key_Down && grid.Row() == grid.RowCount() - 1 && grid.Col() < grid.ColCount() - 1) {

@@ -1,4 +1,4 @@
-#include "platform/silent_output.h"
+#include "platform/tone_wait.h"
 
 #include <chrono>
 #include <thread>
@@ -20,11 +20,6 @@ void WaitCallingIdle(long long milliseconds, const std::function<void()>& idle, 
         if (now >= end) break;
         std::this_thread::sleep_for(std::min<clock::duration>(end - now, std::chrono::milliseconds(5)));
     }
-}
-
-void SilentOutput::play(const std::vector<uint8_t>& image, const std::function<void()>& idle) {
-    cancelled_ = false;
-    WaitCallingIdle(ImageMilliseconds(image.size()), idle, cancelled_);
 }
 
 }  // namespace orvik
