@@ -21,9 +21,12 @@ using std::chrono::milliseconds;
 constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, 44100, 2};
 constexpr uint32_t FrameBytes = 4;
 
-// 50 ms of target buffer: enough to ride out a busy moment of the server,
-// small enough that a tone starts and ends promptly.
-constexpr uint32_t TargetBufferBytes = 44100 / 20 * FrameBytes;
+// 20 ms of target buffer. PipeWire sizes its graph's period from it, and a
+// play's end is reported, and the next tone starts, a period or so late: at
+// 50 ms repetitions were 33 ms apart there, at 20 ms they are 7 ms apart
+// (5 ms on PulseAudio). Refilling it is a copy from memory on libpulse's own
+// thread, which keeps up on a loaded machine.
+constexpr uint32_t TargetBufferBytes = 44100 / 50 * FrameBytes;
 
 // How long a play waits for the server to accept the connection and the
 // stream. A local server answers in a few milliseconds; anything slower is
@@ -33,6 +36,21 @@ constexpr auto ConnectTimeout = milliseconds(300);
 // How long past the tone's own length a play waits for the server to report
 // the stream drained before it gives the server up as hung.
 constexpr auto DrainGrace = milliseconds(500);
+
+// How long the stream stays running after a tone. Within it a repetition or
+// the next click starts at once; after it the stream is corked, so the
+// server stops mixing silence for it and the device may go to sleep while
+// the window sits open for hours.
+constexpr pa_usec_t RestDelayUsec = 1000 * PA_USEC_PER_MSEC;
+
+// What the desktop's mixer shows for the program and its stream.
+constexpr const char* ApplicationId = "org.orvik.Orvik";
+constexpr const char* IconName = "orvik";
+constexpr const char* StreamName = "Ton";
+// A tone the user plays to tune an instrument or train the ear: "production"
+// keeps it out of the roles (music, video) that desktop policies duck or
+// pause for a call or a notification.
+constexpr const char* MediaRole = "production";
 
 }  // namespace
 
@@ -120,12 +138,16 @@ struct PulseOutput::Connection {
             pa_threaded_mainloop_unlock(loop);
             return Outcome::Failed;
         }
+        cancelRestLocked();
         job = frames;
         written = 0;
         jobDone = false;
         jobFailed = false;
         jobActive = true;
         writeLocked();
+        // The first frames are already with the server, so the tone starts
+        // with the first period the stream runs.
+        if (corked && state == State::Ready) setCorkedLocked(false);
         pa_threaded_mainloop_unlock(loop);
 
         waitUntil([this] { return jobDone || jobFailed; }, deadline, idle);
@@ -148,7 +170,10 @@ struct PulseOutput::Connection {
             // Drop what is still buffered so the tone stops now.
             if (pa_operation* flush = pa_stream_flush(stream, nullptr, nullptr)) pa_operation_unref(flush);
         }
-        if (outcome == Outcome::Failed) teardownLocked();
+        if (outcome == Outcome::Failed)
+            teardownLocked();
+        else
+            scheduleRestLocked();
         pa_threaded_mainloop_unlock(loop);
         return outcome;
     }
@@ -156,7 +181,13 @@ struct PulseOutput::Connection {
     // ---- on the loop thread, or with the loop lock held ----
 
     void connectLocked() {
-        context = pa_context_new(pa_threaded_mainloop_get_api(loop), name.c_str());
+        pa_proplist* props = pa_proplist_new();
+        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, name.c_str());
+        pa_proplist_sets(props, PA_PROP_APPLICATION_ID, ApplicationId);
+        pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, IconName);
+        pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, MediaRole);
+        context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop), name.c_str(), props);
+        pa_proplist_free(props);
         if (!context) {
             state = State::Failed;
             return;
@@ -170,27 +201,34 @@ struct PulseOutput::Connection {
     void openStreamLocked() {
         pa_channel_map map;
         pa_channel_map_init_stereo(&map);
-        stream = pa_stream_new(context, name.c_str(), &Format, &map);
+        pa_proplist* props = pa_proplist_new();
+        pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, MediaRole);
+        pa_proplist_sets(props, PA_PROP_MEDIA_ICON_NAME, IconName);
+        stream = pa_stream_new_with_proplist(context, StreamName, &Format, &map, props);
+        pa_proplist_free(props);
         if (!stream) {
             failLocked();
             return;
         }
         pa_stream_set_state_callback(stream, &Connection::onStreamState, this);
         pa_stream_set_write_callback(stream, &Connection::onWritable, this);
-        // Uncorked from the start: the server holds playback back until the
-        // prebuffer is full (or a drain asks for the rest), so the first
-        // write of a tone starts it without a further round trip.
+        // Corked until the first tone: an idle program holds no running
+        // stream, so the device can sleep from start-up on.
+        corked = true;
         pa_buffer_attr attr;
         attr.maxlength = static_cast<uint32_t>(-1);
         attr.tlength = TargetBufferBytes;
         attr.prebuf = static_cast<uint32_t>(-1);
         attr.minreq = static_cast<uint32_t>(-1);
         attr.fragsize = static_cast<uint32_t>(-1);
-        if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
+        if (pa_stream_connect_playback(stream, nullptr, &attr,
+                                       static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED),
+                                       nullptr, nullptr) < 0)
             failLocked();
     }
 
     void teardownLocked() {
+        cancelRestLocked();
         if (drain) {
             pa_operation_cancel(drain);
             pa_operation_unref(drain);
@@ -234,7 +272,14 @@ struct PulseOutput::Connection {
             std::size_t n = std::min(writable, job.size() - written);
             n -= n % FrameBytes;
             if (n == 0) return;
-            if (pa_stream_write(stream, job.data() + written, n, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+            // A tone's first frames go where the server reads next. Between
+            // tones the stream sat drained; PipeWire's Pulse service lets
+            // its read position run on past the written end meanwhile, and
+            // frames written at the old end would land behind it, unheard.
+            // (PulseAudio keeps the two together, so this changes nothing
+            // there.)
+            const pa_seek_mode_t seek = written == 0 ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE;
+            if (pa_stream_write(stream, job.data() + written, n, nullptr, 0, seek) < 0) {
                 failLocked();
                 return;
             }
@@ -244,6 +289,31 @@ struct PulseOutput::Connection {
             drain = pa_stream_drain(stream, &Connection::onDrained, this);
             if (!drain) failLocked();
         }
+    }
+
+    void setCorkedLocked(bool cork) {
+        if (!stream) return;
+        if (pa_operation* op = pa_stream_cork(stream, cork ? 1 : 0, nullptr, nullptr)) pa_operation_unref(op);
+        corked = cork;
+    }
+
+    void scheduleRestLocked() {
+        cancelRestLocked();
+        if (!context || corked) return;
+        restTimer = pa_context_rttime_new(context, pa_rtclock_now() + RestDelayUsec, &Connection::onRest, this);
+    }
+
+    void cancelRestLocked() {
+        if (!restTimer) return;
+        pa_threaded_mainloop_get_api(loop)->time_free(restTimer);
+        restTimer = nullptr;
+    }
+
+    static void onRest(pa_mainloop_api* api, pa_time_event* e, const struct timeval*, void* userdata) {
+        auto* self = static_cast<Connection*>(userdata);
+        api->time_free(e);
+        self->restTimer = nullptr;
+        if (!self->jobActive) self->setCorkedLocked(true);
     }
 
     static void onContextState(pa_context* c, void* userdata) {
@@ -306,6 +376,8 @@ struct PulseOutput::Connection {
     pa_context* context = nullptr;  // loop lock
     pa_stream* stream = nullptr;    // loop lock
     pa_operation* drain = nullptr;  // loop lock
+    pa_time_event* restTimer = nullptr;  // loop lock: corks the stream once the program rests
+    bool corked = true;             // loop lock
 
     // The tone being written (loop lock).
     std::span<const uint8_t> job;

@@ -10,8 +10,15 @@ namespace orvik {
 
 // Plays each image on the default output through one playback stream that
 // stays open between tones, so a repeated tone follows its predecessor with
-// only a few milliseconds of silence. The connection runs on libpulse's own
-// thread; the calling thread only waits, calling `idle`.
+// only a few milliseconds of silence. Every frame of every image is heard,
+// in place, on PulseAudio and on PipeWire's Pulse service alike. The stream
+// is corked from start-up until the first tone and again a second after the
+// last one, so the server mixes nothing for an idle program and the device
+// can sleep. The connection runs on libpulse's own thread; the calling
+// thread only waits, calling `idle`.
+//
+// The mixer sees the application `applicationName` with the icon "orvik"
+// and the media role "production".
 //
 // Without a reachable server (none running, refused, gone mid-tone) every
 // play waits out the tone's length silently and reports nothing; the next

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # The real program, clicked under a private X server, really sounds: its
-# tones reach a private PulseAudio server's pipe sink sample for sample, at
+# tones reach a private sound server's pipe sink sample for sample, at
 # the start-up level of 50 %; a click during a tone plays after it, whole;
 # "Aushalten" repeats a tone with short gaps until "Stop" (pressed during a
 # repetition) ends it after that repetition; unticking "links" silences the
-# left channel.
+# left channel. Before the first tone the mixer lists the program by name
+# and icon with its stream corked.
+# Usage: window_sound_test.sh BUILD_DIR pulseaudio|pipewire
 set -euo pipefail
-build=$(cd "$1" && pwd)
+build=$(cd "${1:?usage: window_sound_test.sh BUILD_DIR pulseaudio|pipewire}" && pwd)
+kind=${2:?usage: window_sound_test.sh BUILD_DIR pulseaudio|pipewire}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/x.sh"
-source "$here/lib/pulse.sh"
-pulse_require
+# shellcheck source-path=SCRIPTDIR source=lib/pulseaudio.sh
+source "$here/lib/$kind.sh"
+server_require
 
-X_CLEANUP=pulse_stop
+X_CLEANUP=server_stop
 x_begin
-pulse_start
+server_start
 
 cp "$build/orvik" "$work/orvik"
 printf '200\r\n\r\nHalbt\xf6ne\r\n50\r\n440\r\n' >"$work/orini"
@@ -24,6 +28,13 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 APP_PID=$!
 wid=$(x_wait_window Orvik) || { echo "FAIL: no window"; cat "$work/out.log"; exit 1; }
 sleep 0.5
+
+# Before any tone: the program is in the mixer under its own name and icon,
+# resting.
+stream=$(pactl list sink-inputs)
+for want in 'application.name = "Orvik"' 'application.icon_name = "orvik"' 'Corked: yes'; do
+    grep -qF "$want" <<<"$stream" || { echo "$stream"; echo "FAIL: before the first tone the stream does not show $want"; exit 1; }
+done
 
 click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; }
 click 276 67        # 440 a1, 200 ms
@@ -51,7 +62,9 @@ if ! "$build/tools/capture_match" "$PULSE_CAPTURE" --tone 200 440 32768 32768 --
     exit 1
 fi
 cat "$result"
-# The repetitions of the sustained tone follow each other closely.
-awk '/^tone [45] / { split($6, g, "="); if (g[2] > 20) { print "FAIL: repetition gap " g[2] " ms"; bad = 1 } }
+# The repetitions of the sustained tone follow each other closely: a few
+# milliseconds, one period of the server's graph at most; the bound leaves
+# room for a busy machine but not for a stream started anew.
+awk '/^tone [45] / { split($6, g, "="); if (g[2] > 60) { print "FAIL: repetition gap " g[2] " ms"; bad = 1 } }
      END { exit bad }' "$result"
 echo "PASS"
