@@ -21,12 +21,14 @@ using std::chrono::milliseconds;
 constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, 44100, 2};
 constexpr uint32_t FrameBytes = 4;
 
-// 20 ms of target buffer. PipeWire sizes its graph's period from it, and a
-// play's end is reported, and the next tone starts, a period or so late: at
-// 50 ms repetitions were 33 ms apart there, at 20 ms they are 7 ms apart
-// (5 ms on PulseAudio). Refilling it is a copy from memory on libpulse's own
-// thread, which keeps up on a loaded machine.
-constexpr uint32_t TargetBufferBytes = 44100 / 50 * FrameBytes;
+// 40 ms of target buffer. PipeWire sizes its graph's period from it (256
+// frames here), and a play's end is reported, and the next tone starts, two
+// or three periods late: at 50 ms repetitions were 33 ms apart there, at
+// 40 ms they are 13-16 ms apart (10 ms on PulseAudio). Less would shorten
+// the gaps further but have the whole graph, and every other program's
+// sound, run at 3 ms periods while a tone plays, and leave less slack for a
+// busy machine: PipeWire drops what arrives after its reader has passed.
+constexpr uint32_t TargetBufferBytes = 44100 / 25 * FrameBytes;
 
 // How long a play waits for the server to accept the connection and the
 // stream. A local server answers in a few milliseconds; anything slower is

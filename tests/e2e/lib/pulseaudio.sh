@@ -9,6 +9,7 @@
 #   ... play something ...
 #   server_capture_size       # bytes captured so far
 #   server_sink_state         # RUNNING, IDLE or SUSPENDED
+#   server_processes          # the ids of the server's processes
 #
 # The server's only sink, "capture", is a pipe sink at 44100 Hz, two
 # channels, s16le, paced by the system clock, so it consumes sound in real
@@ -143,6 +144,11 @@ server_missing() {
 
 server_capture_size() {
     stat -c %s "$PULSE_CAPTURE" 2>/dev/null || echo 0
+}
+
+# The ids of the processes that do the server's work (to read their CPU time).
+server_processes() {
+    echo "$SERVER_PID"
 }
 
 server_sink_state() {
