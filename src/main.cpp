@@ -1,6 +1,7 @@
 // Program entry: the application, the real desktop services, the window and
 // its message loop. Nothing from the command line is read.
 #include <QApplication>
+#include <csignal>
 
 #include "core/title.h"
 #include "platform/desktop_services.h"
@@ -29,6 +30,10 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A save that meets the file-size limit fails like one on a full disk,
+    // with the error box and the old file kept, instead of the signal
+    // ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     OrvikApplication app(argc, argv);
     const QString title =
         QString::fromStdString(orvik::ApplicationTitle(QCoreApplication::applicationFilePath().toStdString()));

@@ -30,6 +30,12 @@ std::string SettingsFileName(std::string_view programPath);
 // Any bytes are accepted; nothing is read beyond `fileBytes`.
 std::vector<std::string> ReadSettingsLines(std::string_view fileBytes);
 
+// A settings file is five short lines. One larger than this is not Orvik's
+// and is treated as unreadable, like a missing one, so that start-up never
+// reads without end (a link to a device, a runaway file). Generous, so that
+// an editor's leftovers below the five lines never cost a user the settings.
+constexpr std::size_t MaxSettingsFileBytes = std::size_t{4} << 20;
+
 // The bytes of a settings file: every line followed by CR LF, in
 // Windows-1252. When a line holds a character Windows-1252 cannot represent,
 // or when the Windows-1252 bytes would read back as UTF-8, the whole file is

@@ -1,5 +1,6 @@
 #include "core/wave_check.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -47,19 +48,20 @@ int16_t ScaleSample(int16_t sample, uint16_t level) {
     return static_cast<int16_t>(sample < 0 ? -scaled : scaled);
 }
 
-std::vector<uint8_t> ScaleFrames(std::span<const uint8_t> frames, uint16_t left, uint16_t right) {
-    std::vector<uint8_t> out(frames.begin(), frames.end());
-    if (left == 65535 && right == 65535) return out;
-    const std::array<uint16_t, 2> levels{left, right};
-    const std::size_t samples = out.size() / 2;
-    for (std::size_t i = 0; i < samples; ++i) {
-        uint8_t* p = out.data() + 2 * i;
-        const auto sample = static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8));
-        const auto value = static_cast<uint16_t>(ScaleSample(sample, levels[i % 2]));
-        p[0] = static_cast<uint8_t>(value & 0xFF);
-        p[1] = static_cast<uint8_t>(value >> 8);
+void ScaleFrames(std::span<const uint8_t> frames, uint16_t left, uint16_t right, uint8_t* out) {
+    if (left == 65535 && right == 65535) {
+        std::copy(frames.begin(), frames.end(), out);
+        return;
     }
-    return out;
+    const std::array<uint16_t, 2> levels{left, right};
+    const std::size_t samples = frames.size() / 2;
+    for (std::size_t i = 0; i < samples; ++i) {
+        const uint8_t* in = frames.data() + 2 * i;
+        const auto sample = static_cast<int16_t>(static_cast<uint16_t>(in[0] | in[1] << 8));
+        const auto value = static_cast<uint16_t>(ScaleSample(sample, levels[i % 2]));
+        out[2 * i] = static_cast<uint8_t>(value & 0xFF);
+        out[2 * i + 1] = static_cast<uint8_t>(value >> 8);
+    }
 }
 
 }  // namespace orvik

@@ -23,8 +23,10 @@ std::optional<std::span<const uint8_t>> WaveFrameData(std::span<const uint8_t> i
 // level 65535 returns the sample unchanged, level 0 gives 0.
 int16_t ScaleSample(int16_t sample, uint16_t level);
 
-// A copy of `frames` (whole frames, little-endian) with every left sample
-// scaled by `left` and every right sample by `right`.
-std::vector<uint8_t> ScaleFrames(std::span<const uint8_t> frames, uint16_t left, uint16_t right);
+// Writes `frames` (whole frames, little-endian) to `out`, which holds as
+// many bytes, with every left sample scaled by `left` and every right sample
+// by `right`. The sound output scales each piece straight into the server's
+// buffer, so even the longest tone is never held twice.
+void ScaleFrames(std::span<const uint8_t> frames, uint16_t left, uint16_t right, uint8_t* out);
 
 }  // namespace orvik

@@ -133,7 +133,7 @@ struct PulseOutput::Connection {
 
     // Writes `frames` to the stream and waits until the server reports them
     // played out.
-    Outcome playFrames(std::span<const uint8_t> frames, Clock::time_point deadline,
+    Outcome playFrames(std::span<const uint8_t> frames, uint16_t left, uint16_t right, Clock::time_point deadline,
                        const std::function<void()>& idle) {
         pa_threaded_mainloop_lock(loop);
         if (state != State::Ready) {
@@ -142,6 +142,8 @@ struct PulseOutput::Connection {
         }
         cancelRestLocked();
         job = frames;
+        jobLeft = left;
+        jobRight = right;
         written = 0;
         jobDone = false;
         jobFailed = false;
@@ -265,7 +267,7 @@ struct PulseOutput::Connection {
     // written, asks for the drain that tells when the last frame has played.
     void writeLocked() {
         if (!jobActive || drain || jobDone || jobFailed || !stream) return;
-        if (written < job.size()) {
+        while (written < job.size()) {
             const std::size_t writable = pa_stream_writable_size(stream);
             if (writable == static_cast<std::size_t>(-1)) {
                 failLocked();
@@ -274,6 +276,19 @@ struct PulseOutput::Connection {
             std::size_t n = std::min(writable, job.size() - written);
             n -= n % FrameBytes;
             if (n == 0) return;
+            // Scaled straight into the server's buffer, piece by piece: the
+            // levelled tone never exists as a whole, however long it is.
+            void* buffer = nullptr;
+            if (pa_stream_begin_write(stream, &buffer, &n) < 0 || !buffer) {
+                failLocked();
+                return;
+            }
+            n -= n % FrameBytes;
+            if (n == 0) {
+                pa_stream_cancel_write(stream);
+                return;
+            }
+            ScaleFrames(job.subspan(written, n), jobLeft, jobRight, static_cast<uint8_t*>(buffer));
             // A tone's first frames go where the server reads next. Between
             // tones the stream sat drained; PipeWire's Pulse service lets
             // its read position run on past the written end meanwhile, and
@@ -281,7 +296,7 @@ struct PulseOutput::Connection {
             // (PulseAudio keeps the two together, so this changes nothing
             // there.)
             const pa_seek_mode_t seek = written == 0 ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE;
-            if (pa_stream_write(stream, job.data() + written, n, nullptr, 0, seek) < 0) {
+            if (pa_stream_write(stream, buffer, n, nullptr, 0, seek) < 0) {
                 failLocked();
                 return;
             }
@@ -383,6 +398,7 @@ struct PulseOutput::Connection {
 
     // The tone being written (loop lock).
     std::span<const uint8_t> job;
+    uint16_t jobLeft = 65535, jobRight = 65535;
     std::size_t written = 0;
     bool jobActive = false;
 
@@ -408,12 +424,11 @@ void PulseOutput::play(const std::vector<uint8_t>& image, const std::function<vo
 
     const long long length = ImageMilliseconds(image.size());
     const uint32_t levels = levels_;
-    const std::vector<uint8_t> scaled =
-        ScaleFrames(*frames, static_cast<uint16_t>(levels & 0xFFFF), static_cast<uint16_t>(levels >> 16));
+    const auto left = static_cast<uint16_t>(levels & 0xFFFF), right = static_cast<uint16_t>(levels >> 16);
 
     if (connection_->ensureReady(idle)) {
         const auto deadline = Clock::now() + milliseconds(length) + DrainGrace;
-        const auto outcome = connection_->playFrames(scaled, deadline, idle);
+        const auto outcome = connection_->playFrames(*frames, left, right, deadline, idle);
         if (outcome != Connection::Outcome::Failed) return;
     }
     if (cancelled_) return;

@@ -18,6 +18,7 @@
 #include "core/levels.h"
 #include "core/pitch_table.h"
 #include "core/settings_format.h"
+#include "platform/file_reader.h"
 #include "platform/file_writer.h"
 #include "ui/edit.h"
 #include "ui/guard.h"
@@ -338,7 +339,7 @@ PlaybackOps TForm1::playbackOps() {
         if (closing_) return;
         // The window goes on painting while the tone sounds; mouse and keys
         // wait until the play has ended and are handled then, in order.
-        InputGate::Hold hold(inputGate_);
+        InputGate::Hold hold(inputGate_, [this] { return CheckBox1->isChecked() && !closing_; });
         platform_.audio.play(image, [] { QCoreApplication::processEvents(); });
     };
     ops.processMessages = [] { QCoreApplication::processEvents(); };
@@ -425,20 +426,13 @@ QString TForm1::SettingsFileName() const {
 
 void TForm1::LoadSettings() {
     const QString path = SettingsFileName();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::optional<std::string> bytes = ReadSmallFile(path, MaxSettingsFileBytes);
+    if (!bytes) {
         // No readable settings: this is a first start.
         CreateDesktopShortcut();
         return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        CreateDesktopShortcut();
-        return;
-    }
-    file.close();
-    const std::vector<std::string> lines =
-        ReadSettingsLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const std::vector<std::string> lines = ReadSettingsLines(*bytes);
     if (lines.size() < 5) return;
     SpinEdit1->SetValue(StrToInt(lines[0]));
     EFrequenz->setText(qs(FirstWord(lines[1])));

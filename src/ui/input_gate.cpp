@@ -1,7 +1,12 @@
 #include "ui/input_gate.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWidget>
+#include <QWindow>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace orvik {
 
@@ -31,6 +36,46 @@ bool isUserInput(QEvent::Type type) {
     }
 }
 
+bool isAutoRepeat(const QEvent& event) {
+    switch (event.type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        return static_cast<const QKeyEvent&>(event).isAutoRepeat();
+    default:
+        return false;
+    }
+}
+
+// A recipe for the event as it is now: its values, taken while they are
+// still its own.
+std::function<std::unique_ptr<QEvent>()> Recipe(const QEvent& event) {
+    if (const auto* mouse = dynamic_cast<const QMouseEvent*>(&event)) {
+        return [type = mouse->type(), position = mouse->position(), scene = mouse->scenePosition(),
+                global = mouse->globalPosition(), button = mouse->button(), buttons = mouse->buttons(),
+                modifiers = mouse->modifiers(), time = mouse->timestamp(), device = mouse->pointingDevice()] {
+            auto made = std::make_unique<QMouseEvent>(type, position, scene, global, button, buttons, modifiers,
+                                                      device);
+            made->setTimestamp(time);
+            return made;
+        };
+    }
+    if (const auto* wheel = dynamic_cast<const QWheelEvent*>(&event)) {
+        return [position = wheel->position(), global = wheel->globalPosition(), pixels = wheel->pixelDelta(),
+                angle = wheel->angleDelta(), buttons = wheel->buttons(), modifiers = wheel->modifiers(),
+                phase = wheel->phase(), inverted = wheel->inverted(), time = wheel->timestamp(),
+                device = wheel->pointingDevice()] {
+            auto made = std::make_unique<QWheelEvent>(position, global, pixels, angle, buttons, modifiers, phase,
+                                                      inverted, Qt::MouseEventNotSynthesized, device);
+            made->setTimestamp(time);
+            return made;
+        };
+    }
+    // Key events carry no shared state; the rest is rare enough to keep as is.
+    std::shared_ptr<QEvent> copy(event.clone());
+    return [copy] { return std::unique_ptr<QEvent>(copy->clone()); };
+}
+
 }  // namespace
 
 InputGate::InputGate() {
@@ -39,10 +84,38 @@ InputGate::InputGate() {
 
 InputGate::~InputGate() = default;
 
-InputGate::Hold::Hold(InputGate& gate) : gate_(gate) { ++gate_.holds_; }
+InputGate::Hold::Hold(InputGate& gate, std::function<bool()> repeats) : gate_(gate), repeats_(std::move(repeats)) {
+    ++gate_.holds_;
+}
 
 InputGate::Hold::~Hold() {
-    if (--gate_.holds_ == 0) gate_.deliverHeld();
+    if (gate_.holds_ > 1 || gate_.deferred_) {
+        --gate_.holds_;
+        return;
+    }
+    // Deep inside nested plays, one that is over for good goes on holding
+    // until the request that led to it has returned; the level below then
+    // hands on what waits.
+    if (gate_.nesting_ >= MaxNesting && !(repeats_ && repeats_())) {
+        gate_.deferred_ = true;
+        return;
+    }
+    gate_.holds_ = 0;
+    gate_.deliverHeld();
+}
+
+bool InputGate::mergesIntoHeld(const QEvent& event) const {
+    // A key held down repeats far faster than tones end. As on the desktop
+    // this program was designed for, the repeats of a key that wait for a
+    // busy program become one: a repeated press joins the one already
+    // waiting, and the releases between repeats go (the key's final
+    // release is no repeat and stays). Distinct presses are all kept.
+    if (!isAutoRepeat(event)) return false;
+    if (event.type() != QEvent::KeyPress) return true;
+    const int key = static_cast<const QKeyEvent&>(event).key();
+    for (const Held& h : held_)
+        if (h.autoRepeatKey == key) return true;
+    return false;
 }
 
 bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
@@ -50,7 +123,18 @@ bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     // on to the widget under the mouse or with the focus when it is
     // delivered; input posted to a widget directly waits in the same queue.
     if (holds_ == 0 || !isUserInput(event->type())) return false;
-    held_.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
+    // A message box that comes up meanwhile must be answerable.
+    if (const QWidget* modal = QApplication::activeModalWidget()) {
+        const auto* widget = qobject_cast<const QWidget*>(receiver);
+        const auto* window = qobject_cast<const QWindow*>(receiver);
+        if ((widget && modal->isAncestorOf(widget)) || widget == modal || (window && window == modal->windowHandle()))
+            return false;
+    }
+    if (mergesIntoHeld(*event)) return true;
+    const int autoRepeatKey = event->type() == QEvent::KeyPress && isAutoRepeat(*event)
+                                  ? static_cast<const QKeyEvent*>(event)->key()
+                                  : 0;
+    held_.push_back({receiver, Recipe(*event), autoRepeatKey});
     return true;
 }
 
@@ -61,7 +145,16 @@ void InputGate::deliverHeld() {
     while (holds_ == 0 && !held_.empty()) {
         Held next = std::move(held_.front());
         held_.pop_front();
-        if (next.receiver) QCoreApplication::sendEvent(next.receiver, next.event.get());
+        if (!next.receiver) continue;
+        const std::unique_ptr<QEvent> event = next.make();
+        ++nesting_;
+        QCoreApplication::sendEvent(next.receiver, event.get());
+        --nesting_;
+        if (deferred_) {
+            // The deferred play's request has returned: hand on from here.
+            deferred_ = false;
+            holds_ = 0;
+        }
     }
 }
 

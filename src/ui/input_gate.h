@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <deque>
+#include <functional>
 #include <memory>
 
 class QEvent;
@@ -14,35 +15,58 @@ namespace orvik {
 
 class InputGate final : public QObject {
 public:
+    // How deep held input is handed on inside the plays it leads to before
+    // the gate waits for a play to return instead (see Hold).
+    static constexpr int MaxNesting = 64;
+
     InputGate();
     ~InputGate() override;
 
     // While a Hold exists, input to the program's windows is kept back;
     // when the last Hold ends the kept events are delivered, oldest first.
     // A handler run by one of them may hold again (a nested tone); the rest
-    // then wait for that tone too.
+    // then wait for that tone and are delivered from inside it, as a request
+    // made during a tone is handled after that play.
+    //
+    // Each such handler nests one level deeper on the stack, and a key held
+    // down keeps the queue full, so the nesting is bounded: from MaxNesting
+    // levels on, a Hold whose tone will not be repeated (`repeats` false
+    // when it ends) goes on holding until the handler that played it has
+    // returned, and the level below hands on what waits. A tone that
+    // repeats still hands input on at once, or "Stop" could never end it.
     class Hold {
     public:
-        explicit Hold(InputGate& gate);
+        explicit Hold(InputGate& gate, std::function<bool()> repeats = {});
         ~Hold();
         Hold(const Hold&) = delete;
         Hold& operator=(const Hold&) = delete;
 
     private:
         InputGate& gate_;
+        std::function<bool()> repeats_;
     };
+
+    // How many delivered events are being handled, one inside the other.
+    int nesting() const { return nesting_; }
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
 
 private:
     void deliverHeld();
+    bool mergesIntoHeld(const QEvent& event) const;
 
     struct Held {
         QPointer<QObject> receiver;
-        std::unique_ptr<QEvent> event;
+        // Builds the event afresh when it is delivered: Qt shares a mouse
+        // event's point data with the events made after it, so a copy kept
+        // for a while can show a later event's position.
+        std::function<std::unique_ptr<QEvent>()> make;
+        int autoRepeatKey = 0;  // the key of a held auto-repeat press, else 0
     };
     int holds_ = 0;
+    int nesting_ = 0;
+    bool deferred_ = false;  // a play deep in the nesting holds on until its request returns
     std::deque<Held> held_;
 };
 

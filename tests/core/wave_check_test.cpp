@@ -144,20 +144,25 @@ TEST(ScaleFrames, ScalesEachChannelByItsOwnLevel) {
     auto read = [](const std::vector<uint8_t>& b, std::size_t sample) {
         return static_cast<int16_t>(static_cast<uint16_t>(b[2 * sample] | b[2 * sample + 1] << 8));
     };
+    const auto scaled = [&](uint16_t left, uint16_t right) {
+        std::vector<uint8_t> out(frames.size(), 0xAA);
+        ScaleFrames(frames, left, right, out.data());
+        return out;
+    };
 
-    const auto leftOff = ScaleFrames(frames, 0, 65535);
+    const auto leftOff = scaled(0, 65535);
     EXPECT_EQ(read(leftOff, 0), 0);
     EXPECT_EQ(read(leftOff, 1), 32000);
     EXPECT_EQ(read(leftOff, 2), 0);
     EXPECT_EQ(read(leftOff, 3), -32768);
 
-    const auto half = ScaleFrames(frames, 32768, 16384);
+    const auto half = scaled(32768, 16384);
     EXPECT_EQ(read(half, 0), 16000);
     EXPECT_EQ(read(half, 1), 8000);  // 8000.12
     EXPECT_EQ(read(half, 2), -16384);
     EXPECT_EQ(read(half, 3), -8192);  // -8192.13
 
-    EXPECT_EQ(ScaleFrames(frames, 65535, 65535), frames);
+    EXPECT_EQ(scaled(65535, 65535), frames);
     EXPECT_EQ(read(frames, 0), 32000);  // the source stays unscaled
 }
 
