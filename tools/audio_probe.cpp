@@ -229,15 +229,15 @@ int main(int argc, char** argv) {
     orvik::Partials f;
     f.fill(o.freq);
     const auto buildStart = Clock::now();
-    const std::vector<uint8_t> image = orvik::MakeToneImage(o.ms / 10, f);
+    const orvik::WaveImage image = orvik::MakeToneImage(o.ms / 10, f);
     std::printf("image bytes=%zu build_ms=%.1f\n", image.size(), Ms(Clock::now() - buildStart));
     // The spoiled copy only when asked for: the longest tone is 2 GB.
-    std::vector<uint8_t> spoiled;
+    orvik::WaveImage spoiled;
     if (o.spoil) {
         spoiled = image;
         spoiled[22] = 1;  // Channels
     }
-    const std::vector<uint8_t>& played = o.spoil ? spoiled : image;
+    const orvik::WaveImage& played = o.spoil ? spoiled : image;
 
     std::optional<GrowthLog> growth;
     if (!o.capture.empty()) growth.emplace(o.capture);

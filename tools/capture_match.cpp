@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         const Tone& tone = tones[t];
         orvik::Partials f;
         f.fill(tone.hz);
-        const std::vector<uint8_t> image = orvik::MakeToneImage(tone.ms / 10, f);
+        const orvik::WaveImage image = orvik::MakeToneImage(tone.ms / 10, f);
         const std::size_t frames = (image.size() - 44) / 4;
         // Frame 0 of every tone is silent, so the tone starts one frame
         // before the first sound.

@@ -231,7 +231,7 @@ void TakeChunks(SharedWork& work) noexcept {
 }
 
 void Synthesize(const ChordPlan& plan, int32_t frames, uint8_t* out) {
-    if (plan.size == 0 || frames == 0) return;  // silence: the buffer is already zero
+    if (frames == 0) return;
     if (frames < kMinFramesForHelpers) {
         SynthesizeFrames(plan, 0, frames, out);
         return;
@@ -298,7 +298,7 @@ int16_t ChordSample(double a1, double a2, double a3, double a4, double a5, doubl
     return ChordSample(Partials{a1, a2, a3, a4, a5, a6, a7, a8});
 }
 
-std::vector<uint8_t> MakeToneImage(uint32_t duration, const Partials& f) {
+WaveImage MakeToneImage(uint32_t duration, const Partials& f) {
     TWaveHeader header;
     MakeWaveHeader(header);
     const ImageSize size = ComputeImageSize(duration);
@@ -306,14 +306,15 @@ std::vector<uint8_t> MakeToneImage(uint32_t duration, const Partials& f) {
     header.RiffSize = size.riffSize;
     CheckPhases(size.frames, f);
 
-    std::vector<uint8_t> image(static_cast<size_t>(WaveHeaderBytes) + static_cast<size_t>(size.dataSize));
+    // Uncleared: the header and every frame are written below.
+    WaveImage image(static_cast<size_t>(WaveHeaderBytes) + static_cast<size_t>(size.dataSize));
     WriteWaveHeader(header, image.data());
     Synthesize(PlanChord(f), size.frames, image.data() + WaveHeaderBytes);
     return image;
 }
 
 void PlayTone(const PlaybackOps& ops, uint32_t duration, const Partials& f) {
-    const std::vector<uint8_t> image = MakeToneImage(duration, f);
+    const WaveImage image = MakeToneImage(duration, f);
     // Pending messages may start a nested tone; once that one's loop has
     // ended because the box was cleared, this loop finds it cleared too.
     do {

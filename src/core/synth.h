@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "core/wave_image.h"
+
 namespace orvik {
 
 // Frequencies f1 to f8 in hertz, or phase arguments a1 to a8; the first zero
@@ -34,13 +36,13 @@ int16_t ChordSample(double a1, double a2, double a3, double a4, double a5, doubl
 // "Gleitkommaüberlauf" when a frequency is infinite or a phase would be,
 // "Ungültige Gleitkommaoperation" for a NaN frequency; all of these before
 // any buffer exists. std::bad_alloc passes on with nothing left behind.
-std::vector<uint8_t> MakeToneImage(uint32_t duration, const Partials& f);
+WaveImage MakeToneImage(uint32_t duration, const Partials& f);
 
 // What the playback loop needs from the window and the audio layer.
 struct PlaybackOps {
-    std::function<void(const std::vector<uint8_t>& image)> playImage;  // plays the image to its end
-    std::function<void()> processMessages;                             // runs pending window messages (may re-enter PlayTone)
-    std::function<bool()> sustained;                                   // is "Aushalten" ticked now
+    std::function<void(const WaveImage& image)> playImage;  // plays the image to its end
+    std::function<void()> processMessages;                  // runs pending window messages (may re-enter PlayTone)
+    std::function<bool()> sustained;                        // is "Aushalten" ticked now
 };
 
 // Builds the tone's image, then plays it, lets pending messages run, and

@@ -416,7 +416,7 @@ PulseOutput::PulseOutput(const std::string& applicationName)
 
 PulseOutput::~PulseOutput() = default;
 
-void PulseOutput::play(const std::vector<uint8_t>& image, const std::function<void()>& idle) {
+void PulseOutput::play(const WaveImage& image, const std::function<void()>& idle) {
     cancelled_ = false;
     const auto start = Clock::now();
     const auto frames = WaveFrameData(image);

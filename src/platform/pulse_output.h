@@ -35,7 +35,7 @@ public:
 
     // An image that is not exactly Orvik's WAVE format plays nothing and
     // returns at once.
-    void play(const std::vector<uint8_t>& image, const std::function<void()>& idle) override;
+    void play(const WaveImage& image, const std::function<void()>& idle) override;
     // Samples go to the device as sample × level / 65535, nearest integer.
     void setLevels(uint16_t left, uint16_t right) override;
     void cancel() override;

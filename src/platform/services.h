@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/wave_image.h"
+
 namespace orvik {
 
 // Plays finished WAVE images (the format Orvik writes) on the default output.
@@ -17,7 +19,7 @@ public:
     // Plays every frame of `image` and returns when the last one has been
     // heard. While it waits it calls `idle` every few milliseconds, so the
     // window can repaint; `idle` must not start another play.
-    virtual void play(const std::vector<uint8_t>& image, const std::function<void()>& idle) = 0;
+    virtual void play(const WaveImage& image, const std::function<void()>& idle) = 0;
     // Levels 0..65535 per channel, applied to the samples from the next play on.
     virtual void setLevels(uint16_t left, uint16_t right) = 0;
     // Makes a play in progress return as soon as possible (the window closes).

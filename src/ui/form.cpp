@@ -335,7 +335,7 @@ void TForm1::RoundDecimalTable() {
 
 PlaybackOps TForm1::playbackOps() {
     PlaybackOps ops;
-    ops.playImage = [this](const std::vector<uint8_t>& image) {
+    ops.playImage = [this](const WaveImage& image) {
         if (closing_) return;
         // The window goes on painting while the tone sounds; mouse and keys
         // wait until the play has ended and are handled then, in order.

@@ -23,7 +23,8 @@ using orvik::testing::messageOf;
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
 // Allocation failure on demand: while gFailFrom is set, every request of at
-// least that many bytes fails as if memory were exhausted.
+// least that many bytes fails as if memory were exhausted. Fresh memory is
+// never zero here, so an image that relies on it shows.
 namespace {
 std::atomic<std::size_t> gFailFrom{0};
 }  // namespace
@@ -31,7 +32,7 @@ std::atomic<std::size_t> gFailFrom{0};
 void* operator new(std::size_t size) {
     const std::size_t limit = gFailFrom.load();
     if (limit != 0 && size >= limit) throw std::bad_alloc();
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return std::memset(p, 0xA5, size);
     throw std::bad_alloc();
 }
 void operator delete(void* p) noexcept { std::free(p); }
@@ -48,12 +49,12 @@ Partials allOf(double f) {
     return p;
 }
 
-int16_t sampleAt(const std::vector<uint8_t>& image, size_t frame, int channel) {
+int16_t sampleAt(const WaveImage& image, size_t frame, int channel) {
     const size_t at = WaveHeaderBytes + frame * BytesPerFrame + static_cast<size_t>(channel) * 2;
     return static_cast<int16_t>(static_cast<uint16_t>(image[at] | image[at + 1] << 8));
 }
 
-size_t framesOf(const std::vector<uint8_t>& image) { return (image.size() - WaveHeaderBytes) / BytesPerFrame; }
+size_t framesOf(const WaveImage& image) { return (image.size() - WaveHeaderBytes) / BytesPerFrame; }
 
 // The phase arguments of frame i exactly as the tone is defined, and the
 // frame's value from the reference partials.
@@ -66,7 +67,7 @@ int16_t referenceFrame(int32_t i, const Partials& f) {
 
 // Index of the first frame that differs from the reference or has unequal
 // channels; -1 when there is none.
-long firstFrameOffReference(const std::vector<uint8_t>& image, const Partials& f) {
+long firstFrameOffReference(const WaveImage& image, const Partials& f) {
     for (size_t i = 0; i < framesOf(image); ++i) {
         const int16_t left = sampleAt(image, i, 0);
         if (left != sampleAt(image, i, 1) || left != referenceFrame(static_cast<int32_t>(i), f)) return static_cast<long>(i);
@@ -77,7 +78,7 @@ long firstFrameOffReference(const std::vector<uint8_t>& image, const Partials& f
 // The window side of the playback loop: records what is played and what is
 // asked, and lets a test act when messages are processed.
 struct FakeWindow {
-    std::vector<std::vector<uint8_t>> played;
+    std::vector<WaveImage> played;
     std::string log;
     bool sustain = false;
     int messageRounds = 0;
@@ -85,7 +86,7 @@ struct FakeWindow {
 
     PlaybackOps ops() {
         return PlaybackOps{
-            [this](const std::vector<uint8_t>& image) {
+            [this](const WaveImage& image) {
                 played.push_back(image);
                 log += "P";
             },
@@ -198,10 +199,14 @@ TEST(ToneImage, ZeroEndsTheChord) {
     }
     EXPECT_EQ(peak, 4000);
 
-    // A first frequency of zero gives a silent image of full length.
+    // A first frequency of zero gives a silent image of full length, short
+    // or long enough to be shared out among threads.
     const auto silent = MakeToneImage(1, Partials{0, 440, 440, 440, 440, 440, 440, 440});
     ASSERT_EQ(silent.size(), 1808u);
     EXPECT_TRUE(std::all_of(silent.begin() + WaveHeaderBytes, silent.end(), [](uint8_t b) { return b == 0; }));
+    const auto longSilence = MakeToneImage(100, Partials{0, 440, 440, 440, 440, 440, 440, 440});
+    ASSERT_EQ(longSilence.size(), 176444u);
+    EXPECT_TRUE(std::all_of(longSilence.begin() + WaveHeaderBytes, longSilence.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST(ToneImage, EightDistinctPartials) {

@@ -22,13 +22,13 @@ namespace orvik::testing {
 
 class FakeAudio final : public AudioOutput {
 public:
-    std::vector<std::vector<uint8_t>> images;
+    std::vector<WaveImage> images;
     std::vector<std::pair<uint16_t, uint16_t>> levels;
     int cancels = 0;
     // Runs while an image "plays"; the argument counts the plays so far.
     std::function<void(int playsSoFar)> onPlay;
 
-    void play(const std::vector<uint8_t>& image, const std::function<void()>&) override {
+    void play(const WaveImage& image, const std::function<void()>&) override {
         images.push_back(image);
         if (onPlay) onPlay(static_cast<int>(images.size()));
     }
@@ -68,7 +68,7 @@ public:
     void error(const QString& text) override { errors << text; }
 };
 
-inline std::vector<uint8_t> ToneImage(uint32_t units, double frequency) {
+inline WaveImage ToneImage(uint32_t units, double frequency) {
     Partials f;
     f.fill(frequency);
     return MakeToneImage(units, f);
