@@ -3,13 +3,15 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE   ?= cmake
 
-.PHONY: all deps configure build run test sanitize-test fuzz bench install-user uninstall-user clean
+.PHONY: all deps configure configure-test build run check test sanitize-test fuzz bench install-user uninstall-user clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
+# A plain build: no -Werror, the tests built as CTest's BUILD_TESTING says
+# (on unless the cache says otherwise).
 configure: deps
 	@$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 
@@ -19,7 +21,19 @@ build: configure
 run: build
 	./$(BUILD)/orvik
 
-test: build
+# The project's own test runs build with warnings as errors.
+configure-test: deps
+	@$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DORVIK_WERROR=ON >/dev/null
+
+# The edit-test loop: the pure and window tests only, in seconds.
+check: configure-test
+	@$(CMAKE) --build $(BUILD) -j$(JOBS)
+	cd $(BUILD) && ctest -L '^(core|ui)$$' --output-on-failure -j$(JOBS)
+
+# Everything CI runs: all tests (end-to-end ones included), the sanitizer
+# build and bounded fuzzing.
+test: configure-test
+	@$(CMAKE) --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	$(MAKE) --no-print-directory sanitize-test
 	scripts/fuzz $(FUZZ_SECONDS)
@@ -30,7 +44,7 @@ SANITIZE_BUILD ?= build-asan
 sanitize-test: deps
 	@$(CMAKE) -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVIK_SANITIZE=ON -DORVIK_WERROR=OFF >/dev/null
 	@$(CMAKE) --build $(SANITIZE_BUILD) -j$(JOBS)
-	cd $(SANITIZE_BUILD) && UBSAN_OPTIONS=print_stacktrace=1 ctest -L 'core|ui' --output-on-failure -j$(JOBS)
+	cd $(SANITIZE_BUILD) && UBSAN_OPTIONS=print_stacktrace=1 ctest -L '^(core|ui)$$' --output-on-failure -j$(JOBS)
 
 # Each fuzz target runs this many seconds in `make test`, and
 # FUZZ_LONG_SECONDS in `make fuzz`.
@@ -39,7 +53,9 @@ FUZZ_LONG_SECONDS ?= 600
 fuzz: deps
 	scripts/fuzz $(FUZZ_LONG_SECONDS)
 
-bench: build
+bench: deps
+	@$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVIK_BENCH=ON >/dev/null
+	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target orvik_bench
 	./$(BUILD)/bench/orvik_bench
 
 # A copy for the user alone, with an entry in the application menu.
