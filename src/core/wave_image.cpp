@@ -1,6 +1,5 @@
 #include "core/wave_image.h"
 
-
 #if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
 #endif

@@ -335,15 +335,15 @@ void TForm1::RoundDecimalTable() {
 
 PlaybackOps TForm1::playbackOps() {
     PlaybackOps ops;
-    ops.playImage = [this](const WaveImage& image) {
+    ops.sustained = [this] { return CheckBox1->isChecked() && !closing_; };
+    ops.playImage = [this, sustained = ops.sustained](const WaveImage& image) {
         if (closing_) return;
         // The window goes on painting while the tone sounds; mouse and keys
         // wait until the play has ended and are handled then, in order.
-        InputGate::Hold hold(inputGate_, [this] { return CheckBox1->isChecked() && !closing_; });
+        InputGate::Hold hold(inputGate_, sustained);
         platform_.audio.play(image, [] { QCoreApplication::processEvents(); });
     };
     ops.processMessages = [] { QCoreApplication::processEvents(); };
-    ops.sustained = [this] { return CheckBox1->isChecked() && !closing_; };
     return ops;
 }
 

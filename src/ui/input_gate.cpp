@@ -104,19 +104,6 @@ InputGate::Hold::~Hold() {
     gate_.deliverHeld();
 }
 
-bool InputGate::mergesIntoHeld(const QEvent& event) const {
-    // A key held down repeats far faster than tones end. As on the desktop
-    // this program was designed for, the repeats of a key that wait for a
-    // busy program become one: a repeated press joins the one already
-    // waiting, and the releases between repeats go (the key's final
-    // release is no repeat and stays). Distinct presses are all kept.
-    if (!isAutoRepeat(event)) return false;
-    if (event.type() != QEvent::KeyPress) return true;
-    const int key = static_cast<const QKeyEvent&>(event).key();
-    for (const Held& h : held_)
-        if (h.autoRepeatKey == key) return true;
-    return false;
-}
 
 bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     // The window system hands input to the top-level window, which passes it
@@ -130,10 +117,19 @@ bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
         if ((widget && modal->isAncestorOf(widget)) || widget == modal || (window && window == modal->windowHandle()))
             return false;
     }
-    if (mergesIntoHeld(*event)) return true;
-    const int autoRepeatKey = event->type() == QEvent::KeyPress && isAutoRepeat(*event)
-                                  ? static_cast<const QKeyEvent*>(event)->key()
-                                  : 0;
+    // A key held down repeats far faster than tones end. As on the desktop
+    // this program was designed for, the repeats of a key that wait for a
+    // busy program become one: a repeated press joins the one already
+    // waiting, and what comes between repeats (their releases and shortcut
+    // checks) goes; the key's final release is no repeat and stays.
+    // Distinct presses are all kept.
+    int autoRepeatKey = 0;
+    if (isAutoRepeat(*event)) {
+        if (event->type() != QEvent::KeyPress) return true;
+        autoRepeatKey = static_cast<const QKeyEvent*>(event)->key();
+        for (const Held& h : held_)
+            if (h.autoRepeatKey == autoRepeatKey) return true;
+    }
     held_.push_back({receiver, Recipe(*event), autoRepeatKey});
     return true;
 }

@@ -2,6 +2,7 @@
 // whole and unchanged, in order; a key's auto-repeats that wait become one;
 // requests nest as deep as they must and no deeper.
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -170,10 +171,11 @@ private slots:
         QFETCH(int, deepest);
         InputGate gate;
         Recorder w;
-        int deepestSeen = 0;
+        int depth = 0, deepestSeen = 0;
         w.onKey = [&] {
-            deepestSeen = std::max(deepestSeen, gate.nesting());
-            InputGate::Hold tone(gate, [&] { return repeats; });
+            deepestSeen = std::max(deepestSeen, ++depth);
+            { InputGate::Hold tone(gate, [&] { return repeats; }); }
+            --depth;
         };
         {
             InputGate::Hold first(gate);
@@ -182,7 +184,27 @@ private slots:
         QCOMPARE(w.seen.size(), std::size_t(presses));
         for (int i = 0; i < presses; ++i) QCOMPARE(w.seen[std::size_t(i)].key, i % 2 ? int(Qt::Key_Up) : int(Qt::Key_Down));
         QCOMPARE(deepestSeen, deepest);
-        QCOMPARE(gate.nesting(), 0);
+    }
+
+    // A message box that comes up while input is held (an error after a
+    // deep play) takes its own input at once; the window's waits.
+    void letsAMessageBoxAnswer() {
+        InputGate gate;
+        Recorder window;
+        QDialog box;
+        Recorder inBox;
+        inBox.setParent(&box);
+        box.setModal(true);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        {
+            InputGate::Hold hold(gate);
+            Key(inBox, QEvent::KeyPress, Qt::Key_Return, false);
+            Key(window, QEvent::KeyPress, Qt::Key_Down, false);
+            QCOMPARE(inBox.seen.size(), std::size_t{1});
+            QCOMPARE(window.seen.size(), std::size_t{0});
+        }
+        QCOMPARE(window.seen.size(), std::size_t{1});
     }
 
     // Input that arrives while a play deep in the nesting holds on waits

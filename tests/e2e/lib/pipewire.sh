@@ -43,6 +43,9 @@
 # Should the calling shell be killed outright, so that its trap never runs,
 # a watchdog stops every process started here within a second or two.
 
+# shellcheck source-path=SCRIPTDIR source=sound_server.sh
+source "$(dirname "${BASH_SOURCE[0]}")/sound_server.sh"
+
 # shellcheck disable=SC2034 # read by the tests that source this
 SERVER_KIND=pipewire
 SERVER_DIR=""
@@ -232,23 +235,12 @@ server_stop() {
     SERVER_DIR=""
 }
 
-server_missing() {
-    echo "unix:${SERVER_DIR:-/nonexistent}/no-such-socket"
-}
-
-server_capture_size() {
-    stat -c %s "$PULSE_CAPTURE" 2>/dev/null || echo 0
-}
-
 # The ids of the processes that do the server's work (to read their CPU
 # time): the graph runs in pipewire, the Pulse protocol in pipewire-pulse.
 server_processes() {
     echo "$_PIPEWIRE_DAEMON_PID $SERVER_PID $_PIPEWIRE_SESSION_PID"
 }
 
-server_sink_state() {
-    pactl list sinks short 2>/dev/null | awk '$2 == "capture" { print $NF }'
-}
 
 # ---- internal ----
 

@@ -31,6 +31,9 @@
 # Should the calling shell be killed outright, so that its trap never runs,
 # a watchdog stops the server and the reader within a second.
 
+# shellcheck source-path=SCRIPTDIR source=sound_server.sh
+source "$(dirname "${BASH_SOURCE[0]}")/sound_server.sh"
+
 SERVER_KIND=pulseaudio
 SERVER_DIR=""
 SERVER_PID=""
@@ -138,19 +141,8 @@ server_stop() {
     SERVER_DIR=""
 }
 
-server_missing() {
-    echo "unix:${SERVER_DIR:-/nonexistent}/no-such-socket"
-}
-
-server_capture_size() {
-    stat -c %s "$PULSE_CAPTURE" 2>/dev/null || echo 0
-}
-
 # The ids of the processes that do the server's work (to read their CPU time).
 server_processes() {
     echo "$SERVER_PID"
 }
 
-server_sink_state() {
-    pactl list sinks short 2>/dev/null | awk '$2 == "capture" { print $NF }'
-}
