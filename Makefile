@@ -58,7 +58,9 @@ bench: deps
 	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target orvik_bench
 	./$(BUILD)/bench/orvik_bench
 
-# A copy for the user alone, with an entry in the application menu.
+# A copy for the user alone, with an entry in the application menu: CMake's
+# install rules with the user's folders (PROGRAM_DIR=... to choose the
+# program folder).
 install-user: build
 	scripts/install-user $(BUILD)
 

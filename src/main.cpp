@@ -35,6 +35,9 @@ int main(int argc, char** argv) {
     // ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     OrvikApplication app(argc, argv);
+    // Lets a Wayland desktop match the window to the installed menu entry
+    // and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orvik.Orvik"));
     const QString title =
         QString::fromStdString(orvik::ApplicationTitle(QCoreApplication::applicationFilePath().toStdString()));
     orvik::DialogBoxes boxes(title);

@@ -1,5 +1,7 @@
 #include "core/desktop_entry.h"
 
+#include <stdexcept>
+
 #include "core/errors.h"
 #include "core/settings_format.h"
 
@@ -69,6 +71,28 @@ std::string DesktopEntryText(std::string_view programPath) {
            "Exec=" + QuoteExecArgument(programPath) + "\n"
            "Path=/\n"
            "Terminal=false\n";
+}
+
+std::string MenuEntryText(std::string_view entryTemplate, std::string_view programPath) {
+    constexpr std::string_view placeholder = "Exec=@EXEC@";
+    std::string text;
+    bool filled = false;
+    std::size_t start = 0;
+    while (start < entryTemplate.size()) {
+        std::size_t end = entryTemplate.find('\n', start);
+        if (end == std::string_view::npos) end = entryTemplate.size();
+        const std::string_view line = entryTemplate.substr(start, end - start);
+        if (line == placeholder) {
+            text += "Exec=" + QuoteExecArgument(programPath);
+            filled = true;
+        } else {
+            text += line;
+        }
+        text += '\n';
+        start = end + 1;
+    }
+    if (!filled) throw std::invalid_argument("the menu entry template has no line Exec=@EXEC@");
+    return text;
 }
 
 }  // namespace orvik

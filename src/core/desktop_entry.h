@@ -35,4 +35,10 @@ std::string DesktopEntryText(std::string_view programPath);
 // shortcut to some other file.
 std::string QuoteExecArgument(std::string_view path);
 
+// The application-menu entry that an install writes: `entryTemplate` with
+// every line that reads exactly "Exec=@EXEC@" made to run `programPath`,
+// quoted as above. Raises std::invalid_argument when the template has no
+// such line, and the error above for a path the format cannot hold.
+std::string MenuEntryText(std::string_view entryTemplate, std::string_view programPath);
+
 }  // namespace orvik

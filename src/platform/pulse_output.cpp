@@ -45,9 +45,10 @@ constexpr auto DrainGrace = milliseconds(500);
 // the window sits open for hours.
 constexpr pa_usec_t RestDelayUsec = 1000 * PA_USEC_PER_MSEC;
 
-// What the desktop's mixer shows for the program and its stream.
+// What the desktop's mixer shows for the program and its stream: the
+// application id names the installed menu entry and icon too.
 constexpr const char* ApplicationId = "org.orvik.Orvik";
-constexpr const char* IconName = "orvik";
+constexpr const char* IconName = ApplicationId;
 constexpr const char* StreamName = "Ton";
 // A tone the user plays to tune an instrument or train the ear: "production"
 // keeps it out of the roles (music, video) that desktop policies duck or

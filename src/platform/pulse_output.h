@@ -17,7 +17,7 @@ namespace orvik {
 // can sleep. The connection runs on libpulse's own thread; the calling
 // thread only waits, calling `idle`.
 //
-// The mixer sees the application `applicationName` with the icon "orvik"
+// The mixer sees the application `applicationName` with the icon "org.orvik.Orvik"
 // and the media role "production".
 //
 // Without a reachable server (none running, refused, gone mid-tone) every

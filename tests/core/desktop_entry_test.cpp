@@ -205,3 +205,23 @@ TEST(QuoteExecArgument, RefusesWhatAnEntryCannotHold) {
         }
     }
 }
+
+// The menu entry an install writes: only the placeholder line changes, and
+// the program path reads back as itself, the awkward ones too.
+TEST(MenuEntryText, FillsThePlaceholderLineOnly) {
+    const std::string entryTemplate =
+        "[Desktop Entry]\nName=Orvik\nComment=Exec=@EXEC@ is not a line of its own\nExec=@EXEC@\nIcon=x";
+    EXPECT_EQ(MenuEntryText(entryTemplate, "/home/anna/.local/opt/orvik/orvik"),
+              "[Desktop Entry]\nName=Orvik\nComment=Exec=@EXEC@ is not a line of its own\n"
+              "Exec=/home/anna/.local/opt/orvik/orvik\nIcon=x\n");
+    for (const std::string path : {"/home/a/Töne & Co/$HOME 100% \"a\\b\" (x)/orvik", "/x\ny\tz/orvik"}) {
+        const auto keys = ParseEntry(MenuEntryText(entryTemplate, path));
+        EXPECT_EQ(ExecArguments(keys.at("Exec")), std::vector<std::string>{path});
+    }
+}
+
+TEST(MenuEntryText, RefusesATemplateWithoutPlaceholderAndAnUnwritablePath) {
+    EXPECT_THROW(MenuEntryText("[Desktop Entry]\nExec=orvik\n", "/opt/orvik/orvik"), std::invalid_argument);
+    EXPECT_THROW(MenuEntryText("[Desktop Entry]\nExec=@EXEC@ \n", "/opt/orvik/orvik"), std::invalid_argument);
+    EXPECT_THROW(MenuEntryText("[Desktop Entry]\nExec=@EXEC@\n", "/opt/a\x01/orvik"), Error);
+}

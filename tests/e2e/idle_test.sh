@@ -65,7 +65,7 @@ probe_pid=$!
 wait_for "the stream at start-up" 3 our_stream >/dev/null || true
 stream=$(our_stream)
 echo "$stream" | sed 's/^/  stream: /'
-for want in 'application.name = "Orvik audio probe"' 'application.icon_name = "orvik"' \
+for want in 'application.name = "Orvik audio probe"' 'application.icon_name = "org.orvik.Orvik"' \
             'application.id = "org.orvik.Orvik"' 'media.role = "production"' \
             'Channel Map: front-left,front-right' 'Corked: yes'; do
     grep -qF "$want" <<<"$stream" || fail "start-up: the stream does not show $want"

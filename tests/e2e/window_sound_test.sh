@@ -32,7 +32,7 @@ sleep 0.5
 # Before any tone: the program is in the mixer under its own name and icon,
 # resting.
 stream=$(pactl list sink-inputs)
-for want in 'application.name = "Orvik"' 'application.icon_name = "orvik"' 'Corked: yes'; do
+for want in 'application.name = "Orvik"' 'application.icon_name = "org.orvik.Orvik"' 'Corked: yes'; do
     grep -qF "$want" <<<"$stream" || { echo "$stream"; echo "FAIL: before the first tone the stream does not show $want"; exit 1; }
 done
 
