@@ -74,6 +74,12 @@ void TForm1::buildControls() {
         w->setObjectName(QString::fromLatin1(name));
         w->setGeometry(left, top, width, height);
     };
+    // A control with a caption beside it is named by that caption, which a
+    // screen reader speaks on reaching it.
+    const auto nameAfter = [](QWidget* control, QLabel* caption) {
+        caption->setBuddy(control);
+        control->setAccessibleName(caption->text());
+    };
 
     Bschliessen = new QPushButton(QStringLiteral("Schliessen"), Panel1);
     place(Bschliessen, "Bschliessen", 0, 0, 75, 22);
@@ -91,6 +97,7 @@ void TForm1::buildControls() {
     SpinEdit1->SetIncrement(100);
     SpinEdit1->SetValue(1000);
     SpinEdit1->setToolTip(durationHint);
+    nameAfter(SpinEdit1, Label1);
 
     const QString frequencyHint =
         QStringLiteral("Geben Sie die Frequenz ein und schließen Sie mit der Eingabetaste ab");
@@ -102,6 +109,7 @@ void TForm1::buildControls() {
     EFrequenz = new TEdit(Panel1);
     place(EFrequenz, "EFrequenz", 272, 0, 41, 21);
     EFrequenz->setToolTip(frequencyHint);
+    nameAfter(EFrequenz, Label2);
 
     CheckBox1 = new TCheckBox(Panel1);
     CheckBox1->setText(QStringLiteral("Aushalten"));
@@ -125,6 +133,7 @@ void TForm1::buildControls() {
     SEKammerton->SetLimits(0, 0);
     SEKammerton->SetIncrement(1);
     SEKammerton->SetValue(440);
+    SEKammerton->setAccessibleName(QStringLiteral("Kammerton a1 [Hz]"));
 
     Label3 = new TLabel(Panel1);
     Label3->setText(QStringLiteral("Lautstärke"));
@@ -135,6 +144,7 @@ void TForm1::buildControls() {
     TrackBar1->SetPosition(50);
     TrackBar1->setToolTip(
         QStringLiteral("Lautstärkeregler (Die Lautstärke wird noch von Ihrer Anlage mitbestimmt)"));
+    nameAfter(TrackBar1, Label3);
 
     LLaut = new TLabel(Panel1);
     LLaut->setText(QStringLiteral("50%"));
@@ -151,7 +161,7 @@ void TForm1::buildControls() {
     place(CBrechts, "CBrechts", 498, 40, 50, 15);
     CBrechts->setChecked(true);
 
-    Label4 = new TLabel(Panel1);
+    Label4 = new TLabel(Panel1, TLabel::Kind::ActsOnClick);
     Label4->setText(QStringLiteral("Info"));
     place(Label4, "Label4", 552, 22, 23, 13);
     QFont bold = Label4->font();
@@ -159,7 +169,7 @@ void TForm1::buildControls() {
     Label4->setFont(bold);
     Label4->SetBackgroundColour(6447871);
 
-    Vanok = new TLabel(Panel1);
+    Vanok = new TLabel(Panel1, TLabel::Kind::ActsOnClick);
     Vanok->setText(QStringLiteral("Kalvano"));
     place(Vanok, "Vanok", 552, 40, 42, 13);
     Vanok->SetBackgroundColour(7697919);
@@ -169,12 +179,14 @@ void TForm1::buildControls() {
     StringGrid1->SetColCount(11);
     StringGrid1->SetRowCount(13);
     StringGrid1->SetBackgroundColour(kWhite);
+    StringGrid1->setAccessibleName(QStringLiteral("Frequenztabelle"));
 
     Memo1 = new TMemo(this);
     Memo1->setObjectName("Memo1");
     Memo1->setFont(windowFont(10));
     Memo1->SetText(QString());
     Memo1->hide();
+    Memo1->setAccessibleName(QStringLiteral("Infotext"));
 
     // Labels grow with their captions, so a wider fallback font never cuts them.
     for (TLabel* label : {Label1, Label2, Label3, LLaut, Label4, Vanok})
@@ -369,13 +381,11 @@ void TForm1::StringGrid1KeyDown(int& key) {
     const int lastCol = StringGrid1->ColCount() - 1;
     if (key == Qt::Key_Down && StringGrid1->Row() == lastRow && StringGrid1->Col() < lastCol) {
         key = 0;
-        StringGrid1->SetCol(StringGrid1->Col() + 1);
-        StringGrid1->SetRow(0);
+        StringGrid1->MoveTo(StringGrid1->Col() + 1, 0);
     }
     if (key == Qt::Key_Up && StringGrid1->Row() == 0 && StringGrid1->Col() > 0) {
         key = 0;
-        StringGrid1->SetCol(StringGrid1->Col() - 1);
-        StringGrid1->SetRow(lastRow);
+        StringGrid1->MoveTo(StringGrid1->Col() - 1, lastRow);
     }
     StringGrid1MouseDown();
 }
@@ -408,6 +418,7 @@ void TForm1::CheckBox1Click() {
     } else {
         SpinEdit1->SetValue(SpinEdit1->Value() / 5);
         StringGrid1->SetBackgroundColour(kWhite);
+    StringGrid1->setAccessibleName(QStringLiteral("Frequenztabelle"));
         BStop->setEnabled(false);
     }
 }
@@ -492,6 +503,7 @@ void TForm1::Label4Click() {
         break;
     case PageStep::BackToTable:
         Memo1->hide();
+    Memo1->setAccessibleName(QStringLiteral("Infotext"));
         StringGrid1->show();
         ComboBox1Change(nullptr);
         break;
@@ -503,6 +515,7 @@ void TForm1::VanokClick() {
     if (platform_.launcher.start(directory + QStringLiteral("kalvano.exe"), directory)) return;
     StringGrid1->show();
     Memo1->hide();
+    Memo1->setAccessibleName(QStringLiteral("Infotext"));
     if (!platform_.launcher.start(directory + QStringLiteral("vanok.exe"), directory)) DrawAdvert();
     for (const CadenceChord& chord : Cadence()) PlayTone(chord.duration, chord.partials);
     platform_.boxes.message(qs(CompanionMessage));

@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "core/convert.h"
+#include "ui/accessibility.h"
 
 namespace orvik {
 
@@ -115,6 +116,7 @@ TCheckBox::TCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, par
 // ---------------------------------------------------------------- TTrackBar
 
 TTrackBar::TTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    InstallAccessibleInterfaces();
     setRange(0, 100);
     setValue(0);
     setSingleStep(1);
@@ -130,9 +132,7 @@ void TTrackBar::SetPosition(int p) { setValue(std::clamp(p, minimum(), maximum()
 
 // ---------------------------------------------------------------- TLabel
 
-TLabel::TLabel(QWidget* parent) : TLabel(QString(), parent) {}
-
-TLabel::TLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+TLabel::TLabel(QWidget* parent, Kind kind) : QLabel(parent), kind_(kind) { InstallAccessibleInterfaces(); }
 
 void TLabel::SetBackgroundColour(uint32_t colourNumber) {
     QPalette p = palette();
@@ -276,8 +276,13 @@ public:
         return parent.isValid() ? 0 : cols_;
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role != Qt::DisplayRole || !Contains(index.column(), index.row())) return {};
-        return cells_[Offset(index.column(), index.row())];
+        if (!Contains(index.column(), index.row())) return {};
+        const QString& text = cells_[Offset(index.column(), index.row())];
+        if (role == Qt::DisplayRole) return text;
+        // A screen reader speaks a cell as one line ("440 a1"), and an
+        // empty one as empty rather than as nothing.
+        if (role == Qt::AccessibleTextRole) return text.trimmed().isEmpty() ? QStringLiteral("leer") : text.simplified();
+        return {};
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         if (!index.isValid()) return Qt::NoItemFlags;
@@ -424,7 +429,7 @@ TStringGrid::TStringGrid(QWidget* parent)
     verticalScrollBar()->setTracking(false);
     SetBackgroundColour(backgroundColour_);
     model_->Resize(5, 5);
-    SetCurrentCell(0, 0);
+    MoveTo(0, 0);
 }
 
 TStringGrid::~TStringGrid() = default;
@@ -437,7 +442,7 @@ void TStringGrid::SetColCount(int count) {
     const int row = Row();
     if (std::max(count, 0) == ColCount()) return;
     model_->Resize(count, RowCount());
-    SetCurrentCell(std::min(col, ColCount() - 1), std::min(row, RowCount() - 1));
+    MoveTo(std::min(col, ColCount() - 1), std::min(row, RowCount() - 1));
 }
 
 void TStringGrid::SetRowCount(int count) {
@@ -445,7 +450,7 @@ void TStringGrid::SetRowCount(int count) {
     const int row = Row();
     if (std::max(count, 0) == RowCount()) return;
     model_->Resize(ColCount(), count);
-    SetCurrentCell(std::min(col, ColCount() - 1), std::min(row, RowCount() - 1));
+    MoveTo(std::min(col, ColCount() - 1), std::min(row, RowCount() - 1));
 }
 
 int TStringGrid::Col() const {
@@ -458,10 +463,10 @@ int TStringGrid::Row() const {
     return i.isValid() ? i.row() : 0;
 }
 
-void TStringGrid::SetCol(int c) { SetCurrentCell(c, Row()); }
-void TStringGrid::SetRow(int r) { SetCurrentCell(Col(), r); }
+void TStringGrid::SetCol(int c) { MoveTo(c, Row()); }
+void TStringGrid::SetRow(int r) { MoveTo(Col(), r); }
 
-void TStringGrid::SetCurrentCell(int col, int row) {
+void TStringGrid::MoveTo(int col, int row) {
     if (!model_->Contains(col, row)) return;
     // The selection collapses onto the new current cell, as after a click.
     selectionModel()->setCurrentIndex(model_->index(row, col), QItemSelectionModel::ClearAndSelect);

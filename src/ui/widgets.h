@@ -36,6 +36,8 @@ uint32_t NumberFromColour(const QColor& colour);
 // reads as the lower limit. Only digits and signs can be typed.
 class TSpinEdit : public QAbstractSpinBox {
     Q_OBJECT
+    // Qt's accessibility reads a spin box's value from this property.
+    Q_PROPERTY(int value READ Value WRITE SetValue)
 public:
     explicit TSpinEdit(QWidget* parent = nullptr);
 
@@ -78,6 +80,7 @@ signals:
 };
 
 // Horizontal track bar 0..100 with a tick below every position.
+// Assistive technology reads its value as the percentage ("50%").
 class TTrackBar : public QSlider {
     Q_OBJECT
 public:
@@ -108,9 +111,16 @@ private:
 class TLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit TLabel(QWidget* parent = nullptr);
-    explicit TLabel(const QString& text, QWidget* parent = nullptr);
+    // Whether a click on the label does something. Assistive technology sees
+    // a label that acts as a button with a press action that emits
+    // clicked(); a plain caption stays a caption. Given at construction,
+    // because a screen reader may ask about the label as soon as it exists.
+    enum class Kind { Caption, ActsOnClick };
+
+    explicit TLabel(QWidget* parent = nullptr, Kind kind = Kind::Caption);
     void SetBackgroundColour(uint32_t colourNumber);
+    bool ActsOnClick() const { return kind_ == Kind::ActsOnClick; }
+
 signals:
     void clicked();
 
@@ -121,6 +131,7 @@ protected:
 
 private:
     LeftClick click_;
+    Kind kind_;
 };
 
 // Combo box with an edit field and a drop-down list, made for choosing with the
@@ -198,6 +209,9 @@ public:
     // The other coordinate is kept; a value outside the grid changes nothing.
     void SetCol(int c);
     void SetRow(int r);
+    // Both at once, so a screen reader hears only the cell the cursor lands
+    // on; a cell outside the grid changes nothing.
+    void MoveTo(int col, int row);
 
     QString Cell(int col, int row) const;  // empty outside the grid
     void SetCell(int col, int row, const QString& text);
@@ -246,7 +260,6 @@ protected:
     void keyboardSearch(const QString& search) override;
 
 private:
-    void SetCurrentCell(int col, int row);
     void RunMouseDownHandler();
 
     TStringGridModel* model_;

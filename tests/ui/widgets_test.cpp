@@ -367,7 +367,8 @@ void WidgetsTest::trackBarChangedOnlyOnChange() {
 // -------------------------------------------------------------------- label
 
 void WidgetsTest::labelClicks() {
-    TLabel label(QStringLiteral("Info"));
+    TLabel label;
+    label.setText(QStringLiteral("Info"));
     label.resize(40, 20);
     label.show();
     QSignalSpy clicked(&label, &TLabel::clicked);
