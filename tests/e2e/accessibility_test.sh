@@ -9,6 +9,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/x.sh"
+source "$here/lib/session_bus.sh"
 
 # Debian's own Python, where python3-pyatspi is installed (a python3 earlier
 # on the PATH may be another one).
@@ -32,22 +33,8 @@ a11y_stop() {
 X_CLEANUP=a11y_stop
 x_begin
 
-# A session bus of our own, with no service folders: nothing is started on
-# it behind the test's back.
-cat >"$work/bus.conf" <<EOC
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOC
+# A session bus of our own.
+session_bus_config "$work/bus" >"$work/bus.conf"
 dbus-daemon --config-file="$work/bus.conf" --nofork --address="unix:path=$work/bus" >"$work/bus.log" 2>&1 &
 BUS_PID=$!
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"

@@ -45,6 +45,7 @@
 
 # shellcheck source-path=SCRIPTDIR source=sound_server.sh
 source "$(dirname "${BASH_SOURCE[0]}")/sound_server.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/session_bus.sh"
 
 # shellcheck disable=SC2034 # read by the tests that source this
 SERVER_KIND=pipewire
@@ -144,22 +145,8 @@ EOF
     cat >"$dir/config/wireplumber/bluetooth.lua.d/60-orvik-test.lua" <<'EOF'
 bluez_monitor.enabled = false
 EOF
-    # A session bus like --session's but with no service directories, so
-    # nothing asked for on it (a portal, dconf) gets started behind our back.
-    cat >"$dir/bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$dir/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOF
+    # wireplumber's session bus.
+    session_bus_config "$dir/bus" >"$dir/bus.conf"
 
     # The reader first: its open of the FIFO completes when pipewire opens it.
     cat "$dir/sink.fifo" </dev/null >>"$PULSE_CAPTURE" 2>>"$dir/reader.log" &
