@@ -11,8 +11,12 @@
 
 namespace {
 
-// The last line of defence: an error escaping an event handler becomes the
-// error box instead of ending the program.
+// The second net. Every handler of the window catches its own errors where it
+// is connected (RunGuarded in TForm1), so none crosses Qt's event code. What
+// is left is the window's own event code outside any handler: painting, the
+// input gate holding events, the grid's key and mouse hooks. An error there
+// (memory running out, most likely) becomes the same error box here instead
+// of ending the program with the user's work unsaved.
 class OrvikApplication final : public QApplication {
 public:
     using QApplication::QApplication;

@@ -49,11 +49,12 @@
 #include <vector>
 
 #include "core/synth.h"
-#include "core/wave_check.h"
 #include "platform/pulse_output.h"
+#include "capture.h"
 
 namespace {
 
+using orvik::probe::Frame;
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -151,29 +152,6 @@ private:
     std::vector<std::pair<Clock::time_point, long long>> samples_;
     std::thread thread_;
 };
-
-struct Frame {
-    int16_t l, r;
-    bool operator==(const Frame&) const = default;
-    bool silent() const { return l == 0 && r == 0; }
-};
-
-// The level applied by hand, independently of the output's own integer
-// code: the double quotient is far closer than its distance to any halfway
-// point (at least 1/131070, since 65535 is odd), so rounding it is exact.
-int16_t Levelled(int16_t sample, uint16_t level) {
-    return static_cast<int16_t>(std::lround(static_cast<double>(sample) * level / 65535.0));
-}
-
-std::vector<Frame> Frames(std::span<const uint8_t> bytes) {
-    std::vector<Frame> out(bytes.size() / 4);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const uint8_t* p = bytes.data() + 4 * i;
-        out[i] = {static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8)),
-                  static_cast<int16_t>(static_cast<uint16_t>(p[2] | p[3] << 8))};
-    }
-    return out;
-}
 
 // A resampling server smears each tone's edges over a few dozen frames and
 // changes every sample a little, so in loose mode a tone is a stretch of
@@ -289,17 +267,9 @@ int main(int argc, char** argv) {
 
     const int first = o.plays - o.checkLast;
     const long long from = sizeBefore[first] < 0 ? 0 : sizeBefore[first] / 4 * 4;  // frames start at 0
-    std::ifstream in(o.capture, std::ios::binary);
-    in.seekg(from);
-    const std::vector<uint8_t> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::vector<Frame> capture = Frames(raw);
-
-    const auto frameData = orvik::WaveFrameData(image);
-    std::vector<Frame> expected = Frames(*frameData);
-    for (Frame& fr : expected) fr = {Levelled(fr.l, o.left), Levelled(fr.r, o.right)};
+    const std::vector<Frame> capture = orvik::probe::ReadCapture(o.capture, from);
+    const std::vector<Frame> expected = orvik::probe::ExpectedFrames(image, o.left, o.right);
     const std::size_t n = expected.size();
-    const std::size_t lead = static_cast<std::size_t>(
-        std::find_if(expected.begin(), expected.end(), [](const Frame& fr) { return !fr.silent(); }) - expected.begin());
 
     if (o.loose) {
         LooseReport(capture, n, from, first, o.plays, calls, returns, *growth, minReturn, maxReturn);
@@ -310,46 +280,18 @@ int main(int argc, char** argv) {
     double maxGap = 0;
     std::size_t cursor = 0, previousEnd = 0;
     long long extra = 0;
-    const auto matchesAt = [&](std::size_t p) {
-        if (p + n > capture.size()) return false;
-        for (std::size_t i = 0; i < n; ++i)
-            if (!(capture[p + i] == expected[i])) return false;
-        return true;
-    };
     for (int k = first; k < o.plays; ++k) {
-        // The tone where it arrived whole; the tail of a cancelled play
-        // before it (the sink cannot take back what it has rendered) is
-        // passed over. Failing that, align it on its first audible frame
-        // and count what differs.
-        std::size_t start = capture.size();
-        if (lead < n) {
-            for (std::size_t p = cursor; p + n <= capture.size(); ++p) {
-                if (capture[p + lead] == expected[lead] && matchesAt(p)) {
-                    start = p;
-                    break;
-                }
-            }
+        const orvik::probe::ToneMatch match = orvik::probe::FindTone(capture, cursor, expected);
+        if (!match.found) {
+            std::printf("tone %d found=no frames_lost=%zu\n", k + 1, n);
+            lost += static_cast<long long>(n);
+            cursor = std::min(match.start + 1, capture.size());
+            continue;
         }
-        if (start == capture.size()) {
-            const auto audible = std::find_if(capture.begin() + static_cast<std::ptrdiff_t>(cursor), capture.end(),
-                                              [](const Frame& fr) { return !fr.silent(); });
-            const std::size_t pos = static_cast<std::size_t>(audible - capture.begin());
-            if (lead == n || pos == capture.size() || pos < lead || pos - lead < cursor) {
-                std::printf("tone %d found=no frames_lost=%zu\n", k + 1, n);
-                lost += static_cast<long long>(n);
-                cursor = std::min(pos + 1, capture.size());
-                continue;
-            }
-            start = pos - lead;
-        }
-        std::size_t differing = 0;
-        for (std::size_t i = 0; i < n; ++i)
-            if (start + i >= capture.size() || !(capture[start + i] == expected[i])) ++differing;
+        const std::size_t start = match.start, differing = match.differing;
         lost += static_cast<long long>(differing);
         // Between two checked tones there must be nothing but silence.
-        if (k > first)
-            for (std::size_t i = previousEnd; i < start; ++i)
-                if (!capture[i].silent()) ++extra;
+        if (k > first) extra += static_cast<long long>(orvik::probe::AudibleFrames(capture, previousEnd, start));
 
         const long long firstByte = from + static_cast<long long>(start) * 4;
         const long long lastByte = firstByte + static_cast<long long>(n) * 4 - 1;
@@ -368,8 +310,7 @@ int main(int argc, char** argv) {
         previousEnd = start + n;
         cursor = std::min(previousEnd, capture.size());
     }
-    for (std::size_t i = cursor; i < capture.size(); ++i)
-        if (!capture[i].silent()) ++extra;
+    extra += static_cast<long long>(orvik::probe::AudibleFrames(capture, cursor, capture.size()));
 
     std::printf("summary plays=%d min_return_ms=%.1f max_return_ms=%.1f max_gap_ms=%.2f frames_lost=%lld extra_frames=%lld\n",
                 o.plays, minReturn, maxReturn, maxGap, lost, extra);

@@ -22,9 +22,6 @@ Error Error::invalidInteger(const std::string& text) {
 Error Error::invalidFloat(const std::string& text) {
     return {ErrorKind::InvalidFloat, replacePlaceholder("'%s' ist kein gültiger Gleitkommawert", text)};
 }
-Error Error::fileOpen(const std::string& path) {
-    return {ErrorKind::FileOpen, replacePlaceholder("Datei %s kann nicht geöffnet werden", path)};
-}
 Error Error::fileCreate(const std::string& path) {
     return {ErrorKind::FileCreate, replacePlaceholder("Datei %s kann nicht erstellt werden", path)};
 }

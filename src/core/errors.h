@@ -16,7 +16,6 @@ enum class ErrorKind {
     RangeCheck,      // "Fehler bei Bereichsprüfung"
     InvalidInteger,  // "'%s' ist kein gültiger Integerwert"
     InvalidFloat,    // "'%s' ist kein gültiger Gleitkommawert"
-    FileOpen,        // "Datei %s kann nicht geöffnet werden"
     FileCreate,      // "Datei %s kann nicht erstellt werden"
     FloatOverflow,   // "Gleitkommaüberlauf"
     FloatInvalid,    // "Ungültige Gleitkommaoperation"
@@ -32,7 +31,6 @@ public:
     static Error rangeCheck();
     static Error invalidInteger(const std::string& text);
     static Error invalidFloat(const std::string& text);
-    static Error fileOpen(const std::string& path);
     static Error fileCreate(const std::string& path);
     static Error floatOverflow();
     static Error floatInvalid();

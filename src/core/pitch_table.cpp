@@ -4,6 +4,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "core/audio_format.h"
 #include "core/errors.h"
 
 namespace orvik {
@@ -12,9 +13,6 @@ namespace {
 
 constexpr int32_t kColumns = 11;
 constexpr int32_t kConcertPitchColumn = 5;
-// A frequency from here up is beyond hearing (and the 44.1 kHz output) and
-// shows as an empty cell.
-constexpr double kFrequencyLimit = 22001.0;
 
 // Suffixes of the natural notes a1..a2 in the semitone table, by row.
 constexpr std::array<std::string_view, 13> kNoteNames = {
@@ -35,15 +33,6 @@ double StepRatio(int32_t rowCount) {
     return 1.003471749;
 }
 
-double StepFrequency(int32_t n, int32_t rowCount, double start) {
-    // Repeated multiplication, one rounding per step; a power function would
-    // round differently and change cells.
-    const double ratio = StepRatio(rowCount);
-    double f = start;
-    for (int32_t i = 0; i < n; ++i) f = f * ratio;
-    return f;
-}
-
 TextTable ComputePitchTable(int32_t concertPitch, int32_t rowCount, bool noteNames) {
     // Column 10 starts at 32 times the concert pitch; its overflow must be
     // raised before any cell exists.
@@ -59,8 +48,8 @@ TextTable ComputePitchTable(int32_t concertPitch, int32_t rowCount, bool noteNam
         // Division by a power of two: exact, concertPitch × 2^(c − 5).
         double f = static_cast<double>(top) / static_cast<double>(PowerOfTwo(10 - c));
         for (std::size_t r = 0; r < rows; ++r) {
-            if (r > 0) f = f * ratio;  // same doubles as StepFrequency(r, ...)
-            if (f >= kFrequencyLimit) continue;  // stays empty, no name either
+            if (r > 0) f = f * ratio;  // one rounding per step
+            if (f >= FrequencyLimit) continue;  // stays empty, no name either
             char buf[24];
             const auto end = std::to_chars(buf, buf + sizeof buf, RoundHalfEven(f)).ptr;
             std::string& cell = column[r];

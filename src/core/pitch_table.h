@@ -19,12 +19,10 @@ int32_t PowerOfTwo(int32_t n);
 // below 20 rows, quarter tone for 20..29, 1/200 octave from 30.
 double StepRatio(int32_t rowCount);
 
-// start multiplied n times in succession by StepRatio(rowCount), each
-// product rounded to a double; start itself when n < 1.
-double StepFrequency(int32_t n, int32_t rowCount, double start);
-
-// The whole table for a concert pitch (column 5, row 0). A cell holds the
-// frequency rounded half-to-even to whole hertz, or the empty text from
+// The whole table for a concert pitch (column 5, row 0). Down a column each
+// row is the row above multiplied by StepRatio(rowCount), rounded to a
+// double at every step (a power function would round differently and change
+// last digits). A cell holds the frequency rounded half-to-even to whole hertz, or the empty text from
 // 22001 Hz up. With 13 rows and noteNames, the natural notes a1..a2 in
 // column 5 carry their German names after a blank. A concert pitch whose
 // 32-fold leaves the 32-bit range raises "Integerüberlauf" before anything

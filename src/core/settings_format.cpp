@@ -96,14 +96,6 @@ std::string DecodeCp1252(std::string_view bytes) {
     return out;
 }
 
-bool IsDirectorySeparator(char c) {
-#ifdef _WIN32
-    return c == '/' || c == '\\' || c == ':';
-#else
-    return c == '/';
-#endif
-}
-
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -118,7 +110,7 @@ bool IsValidUtf8(std::string_view bytes) {
 
 std::string ProgramDirectory(std::string_view programPath) {
     for (std::size_t i = programPath.size(); i > 0; --i) {
-        if (IsDirectorySeparator(programPath[i - 1])) return std::string(programPath.substr(0, i));
+        if (programPath[i - 1] == '/') return std::string(programPath.substr(0, i));
     }
     return {};
 }

@@ -14,11 +14,11 @@ void MakeWaveHeader(TWaveHeader& header) {
     std::memcpy(header.FmtId, "fmt ", 4);
     header.FmtSize = 16;
     header.FormatTag = 1;  // PCM
-    header.Channels = 2;
-    header.SampleRate = 44100;
+    header.Channels = ChannelCount;
+    header.SampleRate = SampleRate;
     header.BlockAlign = BytesPerFrame;
-    header.ByteRate = header.SampleRate * header.BlockAlign;
-    header.BitsPerSample = 16;
+    header.ByteRate = ByteRate;
+    header.BitsPerSample = BitsPerSample;
     std::memcpy(header.DataId, "data", 4);
     header.DataSize = 0;
 }
@@ -55,6 +55,13 @@ uint8_t* put(uint8_t* out, int32_t value) {
 }
 
 }  // namespace
+
+long long ImageMilliseconds(std::size_t bytes) {
+    constexpr auto header = static_cast<std::size_t>(WaveHeaderBytes);
+    constexpr auto bytesPerSecond = static_cast<std::size_t>(ByteRate);
+    if (bytes <= header) return 0;
+    return static_cast<long long>(((bytes - header) * 1000 + bytesPerSecond - 1) / bytesPerSecond);
+}
 
 void WriteWaveHeader(const TWaveHeader& header, uint8_t* out44) {
     uint8_t* p = out44;

@@ -1,8 +1,10 @@
 #pragma once
 // The in-memory RIFF/WAVE image every tone is played from: a 44-byte PCM
-// header (44 100 frames per second, two channels, 16-bit signed) followed by
-// the sample frames.
+// header of Orvik's one sound format followed by the sample frames.
+#include <cstddef>
 #include <cstdint>
+
+#include "core/audio_format.h"
 
 namespace orvik {
 
@@ -23,12 +25,7 @@ struct TWaveHeader {
     int32_t DataSize;
 };
 #pragma pack(pop)
-static_assert(sizeof(TWaveHeader) == 44, "the header is written as one 44-byte block");
-
-// Frames per duration unit of 10 ms at 44 100 frames per second.
-constexpr int32_t FramesPerUnit = 441;
-constexpr int32_t WaveHeaderBytes = 44;
-constexpr int32_t BytesPerFrame = 4;  // two channels of two bytes
+static_assert(sizeof(TWaveHeader) == WaveHeaderBytes, "the header is written as one 44-byte block");
 
 // Fills the fixed fields; RiffSize and DataSize become 0.
 void MakeWaveHeader(TWaveHeader& header);
@@ -43,6 +40,10 @@ struct ImageSize {
 // arithmetic: a duration whose sizes do not fit (more than 1 217 394 units)
 // raises "Integerüberlauf".
 ImageSize ComputeImageSize(uint32_t duration);
+
+// The playing time of an image of `bytes` bytes, rounded up to whole
+// milliseconds.
+long long ImageMilliseconds(std::size_t bytes);
 
 // Writes the record as the 44 header bytes, every field little-endian
 // whatever the host's byte order.

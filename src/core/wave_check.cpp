@@ -4,11 +4,14 @@
 #include <array>
 #include <cstring>
 
+#include "core/audio_format.h"
+
 namespace orvik {
 
 namespace {
 
-constexpr std::size_t HeaderBytes = 44, FrameBytes = 4;
+constexpr auto HeaderBytes = static_cast<std::size_t>(WaveHeaderBytes);
+constexpr auto FrameBytes = static_cast<std::size_t>(BytesPerFrame);
 
 uint32_t Read32(std::span<const uint8_t> bytes, std::size_t at) {
     return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
@@ -33,8 +36,9 @@ std::optional<std::span<const uint8_t>> WaveFrameData(std::span<const uint8_t> i
     if (dataBytes % FrameBytes != 0) return std::nullopt;
     const bool ok = HasId(image, 0, "RIFF") && Read32(image, 4) == image.size() - 8 && HasId(image, 8, "WAVE") &&
                     HasId(image, 12, "fmt ") && Read32(image, 16) == 16 && Read16(image, 20) == 1 &&
-                    Read16(image, 22) == 2 && Read32(image, 24) == 44100 && Read32(image, 28) == 176400 &&
-                    Read16(image, 32) == 4 && Read16(image, 34) == 16 && HasId(image, 36, "data") &&
+                    Read16(image, 22) == ChannelCount && Read32(image, 24) == SampleRate &&
+                    Read32(image, 28) == ByteRate && Read16(image, 32) == BytesPerFrame &&
+                    Read16(image, 34) == BitsPerSample && HasId(image, 36, "data") &&
                     Read32(image, 40) == dataBytes;
     if (!ok) return std::nullopt;
     return image.subspan(HeaderBytes);

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <span>
 
+#include "core/audio_format.h"
+#include "core/wave.h"
 #include "core/wave_check.h"
 #include "platform/tone_wait.h"
 
@@ -18,8 +20,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, 44100, 2};
-constexpr uint32_t FrameBytes = 4;
+constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, SampleRate, ChannelCount};
+constexpr uint32_t FrameBytes = BytesPerFrame;
 
 // 40 ms of target buffer. PipeWire sizes its graph's period from it (256
 // frames here), and a play's end is reported, and the next tone starts, two
@@ -28,7 +30,7 @@ constexpr uint32_t FrameBytes = 4;
 // the gaps further but have the whole graph, and every other program's
 // sound, run at 3 ms periods while a tone plays, and leave less slack for a
 // busy machine: PipeWire drops what arrives after its reader has passed.
-constexpr uint32_t TargetBufferBytes = 44100 / 25 * FrameBytes;
+constexpr uint32_t TargetBufferBytes = SampleRate / 25 * FrameBytes;
 
 // How long a play waits for the server to accept the connection and the
 // stream. A local server answers in a few milliseconds; anything slower is

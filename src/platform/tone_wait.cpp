@@ -5,12 +5,6 @@
 
 namespace orvik {
 
-long long ImageMilliseconds(std::size_t bytes) {
-    constexpr std::size_t header = 44, bytesPerSecond = 176400;
-    if (bytes <= header) return 0;
-    return static_cast<long long>(((bytes - header) * 1000 + bytesPerSecond - 1) / bytesPerSecond);
-}
-
 void WaitCallingIdle(long long milliseconds, const std::function<void()>& idle, const std::atomic<bool>& cancelled) {
     using clock = std::chrono::steady_clock;
     const auto end = clock::now() + std::chrono::milliseconds(milliseconds);

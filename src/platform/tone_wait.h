@@ -11,7 +11,4 @@ namespace orvik {
 // or `cancelled` is set.
 void WaitCallingIdle(long long milliseconds, const std::function<void()>& idle, const std::atomic<bool>& cancelled);
 
-// The playing time of an image of `bytes` bytes in Orvik's format.
-long long ImageMilliseconds(std::size_t bytes);
-
 }  // namespace orvik

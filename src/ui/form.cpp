@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include "core/advert.h"
+#include "core/audio_format.h"
 #include "core/convert.h"
 #include "core/decimal_rounding.h"
 #include "core/desktop_entry.h"
@@ -93,7 +94,6 @@ void TForm1::buildControls() {
 
     SpinEdit1 = new TSpinEdit(Panel1);
     place(SpinEdit1, "SpinEdit1", 136, 0, 57, 22);
-    SpinEdit1->SetLimits(0, 0);
     SpinEdit1->SetIncrement(100);
     SpinEdit1->SetValue(1000);
     SpinEdit1->setToolTip(durationHint);
@@ -130,7 +130,6 @@ void TForm1::buildControls() {
 
     SEKammerton = new TSpinEdit(Panel1);
     place(SEKammerton, "SEKammerton", 544, 0, 50, 22);
-    SEKammerton->SetLimits(0, 0);
     SEKammerton->SetIncrement(1);
     SEKammerton->SetValue(440);
     SEKammerton->setAccessibleName(QStringLiteral("Kammerton a1 [Hz]"));
@@ -370,7 +369,7 @@ uint32_t TForm1::toneUnits() const { return CheckedNarrow<uint32_t>(SpinEdit1->V
 void TForm1::StringGrid1MouseDown() {
     const std::string text = utf8(StringGrid1->Cell(StringGrid1->Col(), StringGrid1->Row()));
     const std::string word = FirstWord(text);
-    const int32_t frequency = StrToInt(FirstWord(word));
+    const int32_t frequency = StrToInt(word);
     EFrequenz->setText(qs(word));
     QCoreApplication::processEvents();
     PlayFrequency(toneUnits(), frequency);
@@ -401,7 +400,7 @@ void TForm1::PlayEnteredFrequency() {
     const QString separator = QLocale().decimalPoint();
     const char decimal = separator.size() == 1 && separator.at(0).unicode() < 0x80 ? char(separator.at(0).unicode()) : '.';
     const double frequency = StrToFloat(word, decimal);
-    if (frequency > 22001) {
+    if (frequency > FrequencyLimit) {
         platform_.boxes.message(QStringLiteral("Frequenz zu hoch"));
         EFrequenz->setText(QStringLiteral("440"));
         return;

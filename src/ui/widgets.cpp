@@ -31,11 +31,6 @@ QColor ColourFromNumber(uint32_t colourNumber) {
                   static_cast<int>((colourNumber >> 16) & 0xFFu));
 }
 
-uint32_t NumberFromColour(const QColor& colour) {
-    return static_cast<uint32_t>(colour.red()) | (static_cast<uint32_t>(colour.green()) << 8) |
-           (static_cast<uint32_t>(colour.blue()) << 16);
-}
-
 // ---------------------------------------------------------------- TSpinEdit
 
 TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
@@ -46,21 +41,10 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
 }
 
 int32_t TSpinEdit::Value() const {
-    return StrToIntDef(lineEdit()->text().toStdString(), minValue_);
+    return StrToIntDef(lineEdit()->text().toStdString(), 0);
 }
 
-int32_t TSpinEdit::Bound(int64_t v) const {
-    // Stepping past the 32-bit range stops at its end rather than wrapping
-    // round to the other sign.
-    v = std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
-    if (Bounded()) {
-        if (v < minValue_) return minValue_;
-        if (v > maxValue_) return maxValue_;
-    }
-    return static_cast<int32_t>(v);
-}
-
-void TSpinEdit::SetValue(int32_t v) { SetText(QString::number(Bound(v))); }
+void TSpinEdit::SetValue(int32_t v) { SetText(QString::number(v)); }
 
 QString TSpinEdit::Text() const { return lineEdit()->text(); }
 
@@ -68,15 +52,14 @@ void TSpinEdit::SetText(const QString& t) {
     if (lineEdit()->text() != t) lineEdit()->setText(t);
 }
 
-void TSpinEdit::SetLimits(int32_t minValue, int32_t maxValue) {
-    minValue_ = minValue;
-    maxValue_ = maxValue;
-}
-
 void TSpinEdit::SetIncrement(int32_t step) { increment_ = step; }
 
 void TSpinEdit::stepBy(int steps) {
-    SetValue(Bound(static_cast<int64_t>(Value()) + static_cast<int64_t>(increment_) * steps));
+    // Stepping past the 32-bit range stops at its end rather than wrapping
+    // round to the other sign.
+    const int64_t stepped = static_cast<int64_t>(Value()) + static_cast<int64_t>(increment_) * steps;
+    SetValue(static_cast<int32_t>(
+        std::clamp<int64_t>(stepped, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max())));
     if (style()->styleHint(QStyle::SH_SpinBox_SelectOnStep, nullptr, this, nullptr)) selectAll();
 }
 
@@ -95,13 +78,6 @@ QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const {
     return StepUpEnabled | StepDownEnabled;
 }
 
-void TSpinEdit::focusOutEvent(QFocusEvent* event) {
-    QAbstractSpinBox::focusOutEvent(event);
-    if (Bounded()) {
-        const int32_t v = Value();
-        if (Bound(v) != v) SetValue(v);
-    }
-}
 
 // ---------------------------------------------------------------- TCheckBox
 
@@ -308,15 +284,6 @@ public:
         endResetModel();
     }
 
-    void Set(int col, int row, const QString& text) {
-        if (!Contains(col, row)) return;
-        QString& cell = cells_[Offset(col, row)];
-        if (cell == text) return;
-        cell = text;
-        const QModelIndex i = index(row, col);
-        emit dataChanged(i, i, {Qt::DisplayRole});
-    }
-
     // Every cell rewritten, then one notification for the whole block.
     void SetAll(const std::vector<std::vector<std::string>>& table) {
         for (int c = 0; c < cols_; ++c) {
@@ -476,7 +443,6 @@ QString TStringGrid::Cell(int col, int row) const {
     return model_->Contains(col, row) ? model_->At(col, row) : QString();
 }
 
-void TStringGrid::SetCell(int col, int row, const QString& text) { model_->Set(col, row, text); }
 
 void TStringGrid::SetCells(const std::vector<std::vector<std::string>>& table) {
     const int cols = static_cast<int>(table.size());
@@ -505,8 +471,6 @@ void TStringGrid::SetBackgroundColour(uint32_t colourNumber) {
 }
 
 void TStringGrid::ApplyStartupBehaviour() {
-    setShowGrid(true);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     const QModelIndex current = currentIndex();
     if (current.isValid()) selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);

@@ -27,13 +27,10 @@ class QPainter;
 namespace orvik {
 
 QColor ColourFromNumber(uint32_t colourNumber);
-uint32_t NumberFromColour(const QColor& colour);
 
-// Integer spin edit. With both limits 0 (the default) it has no limits: any
-// 32-bit value typed or set is kept. With limits, SetValue, stepping and
-// leaving the field bring the value into them; a typed text is kept as typed
-// until the field is left. A text that is not an integer ("", "-", "abc")
-// reads as the lower limit. Only digits and signs can be typed.
+// Integer spin edit without limits: any 32-bit value typed or set is kept,
+// and stepping stops at the ends of that range. A text that is not an
+// integer ("", "-", "abc") reads as 0. Only digits and signs can be typed.
 class TSpinEdit : public QAbstractSpinBox {
     Q_OBJECT
     // Qt's accessibility reads a spin box's value from this property.
@@ -45,7 +42,6 @@ public:
     void SetValue(int32_t v);
     QString Text() const;
     void SetText(const QString& t);
-    void SetLimits(int32_t minValue, int32_t maxValue);
     void SetIncrement(int32_t step);
 
     void stepBy(int steps) override;
@@ -57,14 +53,8 @@ signals:
 
 protected:
     StepEnabled stepEnabled() const override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    bool Bounded() const { return minValue_ != maxValue_; }
-    int32_t Bound(int64_t v) const;
-
-    int32_t minValue_ = 0;
-    int32_t maxValue_ = 0;
     int32_t increment_ = 1;
 };
 
@@ -214,7 +204,6 @@ public:
     void MoveTo(int col, int row);
 
     QString Cell(int col, int row) const;  // empty outside the grid
-    void SetCell(int col, int row, const QString& text);
     // Replaces every cell, [col][row], UTF-8, with one model notification and
     // clears the overlay. The table should have ColCount columns of RowCount
     // rows; when it has not, the grid takes the table's column count and the
