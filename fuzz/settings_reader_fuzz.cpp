@@ -15,6 +15,7 @@
 
 #include "check.h"
 #include "core/settings_format.h"
+#include "core/utf8.h"
 
 namespace {
 

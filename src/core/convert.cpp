@@ -1,6 +1,7 @@
 #include "core/convert.h"
 
 #include <charconv>
+#include <utility>
 #include <cmath>
 
 #include "core/errors.h"

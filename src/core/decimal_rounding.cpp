@@ -1,7 +1,7 @@
 #include "core/decimal_rounding.h"
 
 #include "core/convert.h"
-#include "core/errors.h"
+#include "core/checked_math.h"
 
 namespace orvik {
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "core/errors.h"
-#include "core/settings_format.h"
+#include "core/utf8.h"
 
 namespace orvik {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/audio_format.h"
-#include "core/errors.h"
+#include "core/checked_math.h"
 
 namespace orvik {
 

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/utf8.h"
+
 namespace orvik {
 
 namespace {
@@ -33,62 +35,6 @@ int UnicodeToCp1252(char32_t c) {
     return -1;
 }
 
-bool InRange(unsigned char b, unsigned char lo, unsigned char hi) { return b >= lo && b <= hi; }
-
-// Length of the well-formed UTF-8 sequence starting at `pos` (1 to 4), or 0
-// when the bytes there are not one; `cp` receives its code point. Never looks
-// beyond the end of `s`.
-std::size_t Utf8Sequence(std::string_view s, std::size_t pos, char32_t& cp) {
-    const std::size_t left = s.size() - pos;
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[pos + k]); };
-    const unsigned char b0 = at(0);
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    }
-    std::size_t len;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-    if (InRange(b0, 0xC2, 0xDF)) {
-        len = 2;
-    } else if (InRange(b0, 0xE0, 0xEF)) {
-        len = 3;
-        if (b0 == 0xE0) lo = 0xA0;       // no overlong forms
-        else if (b0 == 0xED) hi = 0x9F;  // no surrogates
-    } else if (InRange(b0, 0xF0, 0xF4)) {
-        len = 4;
-        if (b0 == 0xF0) lo = 0x90;       // no overlong forms
-        else if (b0 == 0xF4) hi = 0x8F;  // nothing beyond U+10FFFF
-    } else {
-        return 0;
-    }
-    if (left < len || !InRange(at(1), lo, hi)) return 0;
-    for (std::size_t k = 2; k < len; ++k) {
-        if (!InRange(at(k), 0x80, 0xBF)) return 0;
-    }
-    char32_t v = b0 & (0x7F >> len);
-    for (std::size_t k = 1; k < len; ++k) v = (v << 6) | (at(k) & 0x3F);
-    cp = v;
-    return len;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string DecodeCp1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
@@ -97,42 +43,6 @@ std::string DecodeCp1252(std::string_view bytes) {
 }
 
 }  // namespace
-
-bool IsValidUtf8(std::string_view bytes) {
-    char32_t cp;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t len = Utf8Sequence(bytes, i, cp);
-        if (len == 0) return false;
-        i += len;
-    }
-    return true;
-}
-
-std::string ProgramDirectory(std::string_view programPath) {
-    for (std::size_t i = programPath.size(); i > 0; --i) {
-        if (programPath[i - 1] == '/') return std::string(programPath.substr(0, i));
-    }
-    return {};
-}
-
-std::string SettingsFileName(std::string_view programPath) {
-    const std::string directory = ProgramDirectory(programPath);
-    const std::string_view name = programPath.substr(directory.size());
-
-    // Walk the name character by character, remembering where the last
-    // three began; the name is kept up to the first of them.
-    std::array<std::size_t, 3> starts{};
-    std::size_t count = 0;
-    char32_t cp;
-    for (std::size_t i = 0; i < name.size();) {
-        starts[count % 3] = i;
-        ++count;
-        const std::size_t len = Utf8Sequence(name, i, cp);
-        i += len == 0 ? 1 : len;
-    }
-    const std::size_t keep = count < 3 ? 0 : starts[(count - 3) % 3];
-    return directory + std::string(name.substr(0, keep)) + "ini";
-}
 
 std::vector<std::string> ReadSettingsLines(std::string_view fileBytes) {
     // The NUL is cut at the byte level, before the encoding is decided: 0x00

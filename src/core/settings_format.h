@@ -1,25 +1,12 @@
 #pragma once
-// The settings file: where it lies and how its five lines are stored.
-// Stored files of this format are Windows-1252 text with CR LF breaks; the
-// functions here only turn paths and bytes into texts and back, the window
-// code reads and writes the file. Texts are UTF-8.
+// How the settings file's five lines are stored: Windows-1252 text with
+// CR LF breaks. The functions here only turn bytes into texts and back; the
+// window code reads and writes the file. Texts are UTF-8.
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace orvik {
-
-// The directory part of the executable's path: up to and including its last
-// '/' (on Windows also '\' and ':'); the empty text when it has none.
-std::string ProgramDirectory(std::string_view programPath);
-
-// The settings file beside the executable: its directory, then its file name
-// less the last three characters, then "ini". The cut is by count, not at
-// the dot: "sample.exe" gives "sample.ini", "sample.ex" "sampleini",
-// "sample.exec" "sample.eini", "orvik" "orini", a name of three characters
-// or fewer just "ini". Characters are UTF-8 code points; a byte that is not
-// part of a valid UTF-8 sequence counts as one character.
-std::string SettingsFileName(std::string_view programPath);
 
 // The lines of a settings file's bytes. A NUL byte ends the text; what
 // follows it is ignored and has no say in the decoding. The rest is read as
@@ -44,9 +31,5 @@ constexpr std::size_t MaxSettingsFileBytes = std::size_t{4} << 20;
 // file keeps one line per entry. Bytes of `lines` that are not valid UTF-8
 // are taken as Windows-1252 characters.
 std::string WriteSettingsBytes(const std::vector<std::string>& lines);
-
-// Whether `bytes` is well-formed UTF-8 (no overlong forms, no surrogates,
-// nothing beyond U+10FFFF).
-bool IsValidUtf8(std::string_view bytes);
 
 }  // namespace orvik

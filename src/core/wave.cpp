@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "core/errors.h"
+#include "core/checked_math.h"
 
 namespace orvik {
 

@@ -1,7 +1,6 @@
 #pragma once
-// Checks that a finished image is exactly the WAVE format Orvik writes, and
-// scales its frames by the per-channel output levels on their way to the
-// device. The image itself is never changed.
+// Checks that a finished image is exactly the WAVE format Orvik writes
+// before it is played.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,16 +15,5 @@ namespace orvik {
 // samples, left then right). Nothing for anything else, including a header
 // whose sizes disagree with the bytes present.
 std::optional<std::span<const uint8_t>> WaveFrameData(std::span<const uint8_t> image);
-
-// sample × level / 65535 to the nearest integer. 65535 is odd, so the exact
-// quotient is never halfway between two integers and no tie rule is needed;
-// level 65535 returns the sample unchanged, level 0 gives 0.
-int16_t ScaleSample(int16_t sample, uint16_t level);
-
-// Writes `frames` (whole frames, little-endian) to `out`, which holds as
-// many bytes, with every left sample scaled by `left` and every right sample
-// by `right`. The sound output scales each piece straight into the server's
-// buffer, so even the longest tone is never held twice.
-void ScaleFrames(std::span<const uint8_t> frames, uint16_t left, uint16_t right, uint8_t* out);
 
 }  // namespace orvik

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "core/audio_format.h"
+#include "core/levels.h"
 #include "core/wave.h"
 #include "core/wave_check.h"
 #include "platform/tone_wait.h"

@@ -11,18 +11,24 @@
 
 #include "core/advert.h"
 #include "core/audio_format.h"
+#include "core/checked_math.h"
 #include "core/convert.h"
 #include "core/decimal_rounding.h"
 #include "core/desktop_entry.h"
 #include "core/errors.h"
 #include "core/info_pages.h"
 #include "core/levels.h"
+#include "core/octave_wrap.h"
 #include "core/pitch_table.h"
+#include "core/program_path.h"
 #include "core/settings_format.h"
+#include "core/subdivision_mode.h"
+#include "core/tone_length.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
 #include "ui/edit.h"
 #include "ui/guard.h"
+#include "ui/qt_text.h"
 #include "ui/widgets.h"
 
 namespace orvik {
@@ -33,8 +39,6 @@ constexpr uint32_t kWhite = 16777215;
 constexpr uint32_t kCyan = 16776960;
 constexpr int kPanelHeight = 57;
 
-std::string utf8(const QString& s) { return s.toStdString(); }
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 QFont windowFont(int points) {
     // The classic dialog font is missing on most Linux desktops: ask for it,
@@ -261,22 +265,22 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 // ---- Output level and channels ---------------------------------------------
 
+ChannelChoice TForm1::channels() const { return {CBlinks->isChecked(), CBrechts->isChecked()}; }
+
 void TForm1::TrackBar1Change() {
     const int position = TrackBar1->Position();
     LLaut->setText(QString::number(position) + QLatin1Char('%'));
-    const uint16_t level = VolumeLevel(position);
-    const uint16_t left = CBlinks->isChecked() ? level : 0;
-    const uint16_t right = CBrechts->isChecked() ? level : 0;
-    SetWaveVolume(left, right);
+    const ChannelLevels levels = LevelsFor(position, channels());
+    SetWaveVolume(levels.left, levels.right);
 }
 
 void TForm1::CBlinksClick() {
-    if (!CBlinks->isChecked() && !CBrechts->isChecked()) CBrechts->setChecked(true);
+    CBrechts->setChecked(KeepOneChannelOn(channels(), Channel::Left).right);
     TrackBar1Change();
 }
 
 void TForm1::CBrechtsClick() {
-    if (!CBlinks->isChecked() && !CBrechts->isChecked()) CBlinks->setChecked(true);
+    CBlinks->setChecked(KeepOneChannelOn(channels(), Channel::Right).left);
     TrackBar1Change();
 }
 
@@ -288,7 +292,7 @@ void TForm1::FillPitchTable(int32_t rowCount) {
     StringGrid1->SetColCount(11);
     StringGrid1->SetRowCount(rowCount);
     const int32_t concertPitch = SEKammerton->Value();
-    const bool noteNames = !ComboBox1->Text().contains(QStringLiteral("Dez"));
+    const bool noteNames = !ModeOfText(Utf8FromQString(ComboBox1->Text())).decimal;
     // Computed in full before the grid is touched: an overflow leaves the
     // previous texts in place.
     const TextTable table = ComputePitchTable(concertPitch, rowCount, noteNames);
@@ -308,18 +312,16 @@ void TForm1::FillPitchTable(int32_t rowCount) {
 }
 
 void TForm1::ComboBox1Change(const QObject* sender) {
-    if (sender) SEKammerton->SetValue(ComboBox1->Text().contains(QStringLiteral("Dez")) ? 500 : 440);
-    const QString mode = ComboBox1->Text();
-    if (mode.contains(QStringLiteral("Halb"))) {
-        FillPitchTable(13);
-    } else if (mode.contains(QStringLiteral("Viertel"))) {
-        move(x(), 0);
-        FillPitchTable(25);
-    } else if (mode.contains(QStringLiteral("1/20"))) {
-        move(x(), 0);
-        FillPitchTable(200);
+    // The box's text is the mode's only record, read afresh at each step:
+    // setting the concert pitch rebuilds the table from inside this handler.
+    const auto mode = [this] { return ModeOfText(Utf8FromQString(ComboBox1->Text())); };
+    if (sender) SEKammerton->SetValue(ConcertPitchOf(mode()));
+    const SubdivisionMode chosen = mode();
+    if (chosen.rows > 0) {
+        if (chosen.toScreenTop) move(x(), 0);
+        FillPitchTable(chosen.rows);
     }
-    if (ComboBox1->Text().contains(QStringLiteral("Dez"))) RoundDecimalTable();
+    if (mode().decimal) RoundDecimalTable();
 }
 
 void TForm1::SEKammertonChange() {
@@ -364,27 +366,25 @@ void TForm1::PlayFrequency(uint32_t duration, double frequency) {
     orvik::PlayFrequency(playbackOps(), duration, frequency);
 }
 
-uint32_t TForm1::toneUnits() const { return CheckedNarrow<uint32_t>(SpinEdit1->Value() / 10); }
+uint32_t TForm1::toneUnits() const { return ToneUnits(SpinEdit1->Value()); }
 
 void TForm1::StringGrid1MouseDown() {
-    const std::string text = utf8(StringGrid1->Cell(StringGrid1->Col(), StringGrid1->Row()));
+    const std::string text = Utf8FromQString(StringGrid1->Cell(StringGrid1->Col(), StringGrid1->Row()));
     const std::string word = FirstWord(text);
     const int32_t frequency = StrToInt(word);
-    EFrequenz->setText(qs(word));
+    EFrequenz->setText(QStringFromUtf8(word));
     QCoreApplication::processEvents();
     PlayFrequency(toneUnits(), frequency);
 }
 
 void TForm1::StringGrid1KeyDown(int& key) {
-    const int lastRow = StringGrid1->RowCount() - 1;
-    const int lastCol = StringGrid1->ColCount() - 1;
-    if (key == Qt::Key_Down && StringGrid1->Row() == lastRow && StringGrid1->Col() < lastCol) {
-        key = 0;
-        StringGrid1->MoveTo(StringGrid1->Col() + 1, 0);
-    }
-    if (key == Qt::Key_Up && StringGrid1->Row() == 0 && StringGrid1->Col() > 0) {
-        key = 0;
-        StringGrid1->MoveTo(StringGrid1->Col() - 1, lastRow);
+    if (key == Qt::Key_Down || key == Qt::Key_Up) {
+        const VerticalKey direction = key == Qt::Key_Down ? VerticalKey::Down : VerticalKey::Up;
+        const GridCell at{StringGrid1->Col(), StringGrid1->Row()};
+        if (const auto wrapped = OctaveWrap(direction, at, StringGrid1->ColCount(), StringGrid1->RowCount())) {
+            key = 0;
+            StringGrid1->MoveTo(wrapped->col, wrapped->row);
+        }
     }
     StringGrid1MouseDown();
 }
@@ -396,7 +396,7 @@ void TForm1::EFrequenzKeyPress(QChar& key) {
 void TForm1::EFrequenzDblClick() { PlayEnteredFrequency(); }
 
 void TForm1::PlayEnteredFrequency() {
-    const std::string word = FirstWord(utf8(EFrequenz->text()));
+    const std::string word = FirstWord(Utf8FromQString(EFrequenz->text()));
     const QString separator = QLocale().decimalPoint();
     const char decimal = separator.size() == 1 && separator.at(0).unicode() < 0x80 ? char(separator.at(0).unicode()) : '.';
     const double frequency = StrToFloat(word, decimal);
@@ -411,11 +411,11 @@ void TForm1::PlayEnteredFrequency() {
 
 void TForm1::CheckBox1Click() {
     if (CheckBox1->isChecked()) {
-        SpinEdit1->SetValue(CheckedMul(SpinEdit1->Value(), 5));
+        SpinEdit1->SetValue(SustainedLength(SpinEdit1->Value()));
         StringGrid1->SetBackgroundColour(kCyan);
         BStop->setEnabled(true);
     } else {
-        SpinEdit1->SetValue(SpinEdit1->Value() / 5);
+        SpinEdit1->SetValue(UnsustainedLength(SpinEdit1->Value()));
         StringGrid1->SetBackgroundColour(kWhite);
     StringGrid1->setAccessibleName(QStringLiteral("Frequenztabelle"));
         BStop->setEnabled(false);
@@ -431,7 +431,7 @@ void TForm1::ComboBox1KeyDown() { StringGrid1->setFocus(); }
 // ---- Settings and first start ------------------------------------------------
 
 QString TForm1::SettingsFileName() const {
-    return qs(orvik::SettingsFileName(utf8(platform_.environment.programPath())));
+    return QStringFromUtf8(orvik::SettingsFileName(Utf8FromQString(platform_.environment.programPath())));
 }
 
 void TForm1::LoadSettings() {
@@ -445,32 +445,32 @@ void TForm1::LoadSettings() {
     const std::vector<std::string> lines = ReadSettingsLines(*bytes);
     if (lines.size() < 5) return;
     SpinEdit1->SetValue(StrToInt(lines[0]));
-    EFrequenz->setText(qs(FirstWord(lines[1])));
-    ComboBox1->SetText(qs(lines[2]));
+    EFrequenz->setText(QStringFromUtf8(FirstWord(lines[1])));
+    ComboBox1->SetText(QStringFromUtf8(lines[2]));
     TrackBar1->SetPosition(StrToInt(lines[3]));
     SEKammerton->SetValue(StrToInt(lines[4]));
     ComboBox1Change(nullptr);
 }
 
 void TForm1::SaveSettings() {
-    const std::vector<std::string> lines{IntToStr(SpinEdit1->Value()), utf8(EFrequenz->text()),
-                                         utf8(ComboBox1->Text()), IntToStr(TrackBar1->Position()),
+    const std::vector<std::string> lines{IntToStr(SpinEdit1->Value()), Utf8FromQString(EFrequenz->text()),
+                                         Utf8FromQString(ComboBox1->Text()), IntToStr(TrackBar1->Position()),
                                          IntToStr(SEKammerton->Value())};
     const std::string bytes = WriteSettingsBytes(lines);
     const QString path = SettingsFileName();
     // Written beside the old file and renamed over it only when complete, so
     // a crash or a full disk never leaves the settings truncated.
-    if (!WriteWholeFile(path, bytes)) throw Error::fileCreate(utf8(path));
+    if (!WriteWholeFile(path, bytes)) throw Error::fileCreate(Utf8FromQString(path));
 }
 
 void TForm1::CreateDesktopShortcut() {
     // Without a desktop folder there is nowhere to put a launcher.
     const std::optional<QString> desktop = platform_.environment.desktopFolder();
     if (!desktop) return;
-    const QString path = qs(DesktopEntryPath(utf8(*desktop)));
+    const QString path = QStringFromUtf8(DesktopEntryPath(Utf8FromQString(*desktop)));
     std::string text;
     try {
-        text = DesktopEntryText(utf8(platform_.environment.programPath()));
+        text = DesktopEntryText(Utf8FromQString(platform_.environment.programPath()));
     } catch (const Error&) {
         return;  // a program path no launcher can name; the program runs without one
     }
@@ -488,17 +488,17 @@ void TForm1::CreateDesktopShortcut() {
 // ---- Help pages and the companion program --------------------------------------
 
 void TForm1::Label4Click() {
-    switch (NextPageStep(Memo1->isVisibleTo(this), utf8(Memo1->FirstLine()))) {
+    switch (NextPageStep(Memo1->isVisibleTo(this), Utf8FromQString(Memo1->FirstLine()))) {
     case PageStep::ShowPage1:
-        Memo1->SetText(qs(InfoPage1));
+        Memo1->SetText(QStringFromUtf8(InfoPage1));
         Memo1->show();
         StringGrid1->hide();
         break;
     case PageStep::ShowPage2:
-        Memo1->SetText(qs(InfoPage2));
+        Memo1->SetText(QStringFromUtf8(InfoPage2));
         break;
     case PageStep::ShowPage3:
-        Memo1->SetText(qs(InfoPage3));
+        Memo1->SetText(QStringFromUtf8(InfoPage3));
         break;
     case PageStep::BackToTable:
         Memo1->hide();
@@ -510,14 +510,14 @@ void TForm1::Label4Click() {
 }
 
 void TForm1::VanokClick() {
-    const QString directory = qs(ProgramDirectory(utf8(platform_.environment.programPath())));
+    const QString directory = QStringFromUtf8(ProgramDirectory(Utf8FromQString(platform_.environment.programPath())));
     if (platform_.launcher.start(directory + QStringLiteral("kalvano.exe"), directory)) return;
     StringGrid1->show();
     Memo1->hide();
     Memo1->setAccessibleName(QStringLiteral("Infotext"));
     if (!platform_.launcher.start(directory + QStringLiteral("vanok.exe"), directory)) DrawAdvert();
     for (const CadenceChord& chord : Cadence()) PlayTone(chord.duration, chord.partials);
-    platform_.boxes.message(qs(CompanionMessage));
+    platform_.boxes.message(QStringFromUtf8(CompanionMessage));
     ComboBox1Change(nullptr);
 }
 
@@ -536,7 +536,7 @@ void TForm1::DrawAdvert() {
         courier.setFixedPitch(true);
         painter.setFont(courier);
         const int ascent = painter.fontMetrics().ascent();
-        for (const AdvertText& text : AdvertTexts()) painter.drawText(text.x, text.y + ascent, qs(text.text));
+        for (const AdvertText& text : AdvertTexts()) painter.drawText(text.x, text.y + ascent, QStringFromUtf8(text.text));
         painter.setPen(ColourFromNumber(AdvertColour));
         int y = 0;
         for (std::string_view line : PictureLines()) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/levels.h"
 #include "core/synth.h"
 #include "platform/services.h"
 #include "ui/input_gate.h"
@@ -108,6 +109,8 @@ private:
     template <typename F>
     void guarded(F&& handler);
     uint32_t toneUnits() const;
+    // The channel boxes as they stand.
+    ChannelChoice channels() const;
     PlaybackOps playbackOps();
 
     Platform platform_;

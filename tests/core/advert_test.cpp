@@ -1,5 +1,5 @@
 #include "core/advert.h"
-#include "core/settings_format.h"
+#include "core/utf8.h"
 
 #include <gtest/gtest.h>
 

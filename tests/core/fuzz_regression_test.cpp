@@ -19,6 +19,7 @@
 #include "core/errors.h"
 #include "core/pitch_table.h"
 #include "core/settings_format.h"
+#include "core/utf8.h"
 
 using namespace orvik;
 

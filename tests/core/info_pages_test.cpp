@@ -1,5 +1,5 @@
 #include "core/info_pages.h"
-#include "core/settings_format.h"
+#include "core/utf8.h"
 
 #include <gtest/gtest.h>
 

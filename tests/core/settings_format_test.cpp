@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/utf8.h"
+
 using namespace orvik;
 
 namespace {
@@ -35,51 +37,6 @@ std::string Glyph(unsigned char b) {
 }
 
 }  // namespace
-
-TEST(ProgramDirectory, UpToAndIncludingTheLastSlash) {
-    struct Case { const char* path; const char* expected; };
-    for (const Case& c : {Case{"/usr/local/bin/orvik", "/usr/local/bin/"}, Case{"/orvik", "/"},
-                          Case{"orvik", ""}, Case{"", ""}, Case{"/opt/orvik/", "/opt/orvik/"},
-                          Case{"./orvik", "./"}, Case{"/höhe/tön/orvik", "/höhe/tön/"},
-#ifdef _WIN32
-                          Case{"C:\\Programme\\orvik.exe", "C:\\Programme\\"}, Case{"D:orvik.exe", "D:"},
-                          Case{"C:\\a/b\\orvik.exe", "C:\\a/b\\"},
-#else
-                          // Backslash and colon are ordinary file-name characters here.
-                          Case{"/opt/a\\b:c", "/opt/"}, Case{"C:\\Programme\\orvik.exe", ""},
-#endif
-         }) {
-        EXPECT_EQ(ProgramDirectory(c.path), c.expected) << c.path;
-    }
-}
-
-TEST(SettingsFileName, ReplacesTheLastThreeCharactersByIni) {
-    struct Case { const char* path; const char* expected; };
-    for (const Case& c : {
-             Case{"/opt/orvik/orvik", "/opt/orvik/orini"},
-             Case{"/x/sample.exe", "/x/sample.ini"},
-             Case{"/x/sample.ex", "/x/sampleini"},
-             Case{"/x/sample.exec", "/x/sample.eini"},
-             Case{"/x/abc", "/x/ini"},
-             Case{"/x/ab", "/x/ini"},
-             Case{"/x/", "/x/ini"},
-             Case{"sample.exe", "sample.ini"},
-             Case{"", "ini"},
-             Case{"/höhe/orvik", "/höhe/orini"},
-             // Counted in characters: cutting bytes would split "ö" or "€".
-             Case{"/x/Töne.exe", "/x/Töne.ini"},
-             Case{"/x/tönö", "/x/tini"},
-             Case{"/x/orvikö", "/x/orvini"},
-             Case{"/x/ab€", "/x/ini"},
-             Case{"/x/a€bc", "/x/aini"},
-             Case{"/x/Orvik\xF0\x9F\x8E\xB5", "/x/Orvini"},
-             // A byte outside any valid sequence counts as one character.
-             Case{"/x/ab\xF6" "cd", "/x/abini"},
-             Case{"/x/abc\xE2\x82", "/x/abini"},
-         }) {
-        EXPECT_EQ(SettingsFileName(c.path), c.expected) << c.path;
-    }
-}
 
 TEST(ReadSettingsLines, SplitsAtEveryKindOfBreak) {
     struct Case { const char* name; std::string bytes; Lines expected; };
@@ -222,15 +179,5 @@ TEST(SettingsRoundTrip, ArbitraryBytesSurviveReadWriteRead) {
         const Lines lines = ReadSettingsLines(bytes);
         for (const std::string& line : lines) ASSERT_TRUE(IsValidUtf8(line)) << testing::PrintToString(bytes);
         ASSERT_EQ(ReadSettingsLines(WriteSettingsBytes(lines)), lines) << testing::PrintToString(bytes);
-    }
-}
-
-TEST(IsValidUtf8, AcceptsWellFormedTextOnly) {
-    for (const char* ok : {"", "abc", "Halbtöne", "€", "\xF0\x9F\x8E\xB5", "\xF4\x8F\xBF\xBF", "\xED\x9F\xBF"}) {
-        EXPECT_TRUE(IsValidUtf8(ok)) << testing::PrintToString(std::string(ok));
-    }
-    for (const char* bad : {"\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xF0\x8F\xBF\xBF",
-                            "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\xC3", "\xE2\x82", "\xC3\x28"}) {
-        EXPECT_FALSE(IsValidUtf8(bad)) << testing::PrintToString(std::string(bad));
     }
 }
