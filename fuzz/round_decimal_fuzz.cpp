@@ -168,7 +168,7 @@ std::string NumberText(FuzzedDataProvider& p, int64_t& last) {
 }
 
 std::string CellText(FuzzedDataProvider& p, int64_t& last) {
-    static constexpr std::array<const char*, 8> kSuffixes = {" a1", " h1", " c2", " a2", " ", "  x", " 12", "\t"};
+    static constexpr std::array<const char*, 8> Suffixes = {" a1", " h1", " c2", " a2", " ", "  x", " 12", "\t"};
     switch (p.ConsumeIntegralInRange(0, 7)) {
         case 0:
             return "";
@@ -177,15 +177,15 @@ std::string CellText(FuzzedDataProvider& p, int64_t& last) {
         case 3:
             return NumberText(p, last);
         case 4:
-            return NumberText(p, last) + kSuffixes[p.ConsumeIntegralInRange<std::size_t>(0, kSuffixes.size() - 1)];
+            return NumberText(p, last) + Suffixes[p.ConsumeIntegralInRange<std::size_t>(0, Suffixes.size() - 1)];
         case 5: {  // other spellings StrToInt reads: blanks, sign, hex, zeros
-            static constexpr std::array<const char*, 6> kPrefixes = {" ", "  +", "+", "00", "$", "0x"};
-            const std::size_t k = p.ConsumeIntegralInRange<std::size_t>(0, kPrefixes.size() - 1);
+            static constexpr std::array<const char*, 6> Prefixes = {" ", "  +", "+", "00", "$", "0x"};
+            const std::size_t k = p.ConsumeIntegralInRange<std::size_t>(0, Prefixes.size() - 1);
             const auto v = p.ConsumeIntegralInRange<uint32_t>(0, k >= 4 ? 0xFFFFFFFFu : 30000u);
             char buf[16];
             std::snprintf(buf, sizeof buf, k >= 4 ? "%X" : "%u", v);
             last = k >= 4 ? static_cast<int32_t>(v) : v;
-            return kPrefixes[k] + std::string(buf);
+            return Prefixes[k] + std::string(buf);
         }
         default:
             return p.ConsumeRandomLengthString(12);
@@ -222,8 +222,8 @@ void PitchTable(FuzzedDataProvider& p) {
             pitch = p.ConsumeIntegral<int32_t>();
             break;
     }
-    static constexpr std::array<int32_t, 3> kRows = {13, 25, 200};
-    const int32_t rows = kRows[p.ConsumeIntegralInRange<std::size_t>(0, kRows.size() - 1)];
+    static constexpr std::array<int32_t, 3> Rows = {13, 25, 200};
+    const int32_t rows = Rows[p.ConsumeIntegralInRange<std::size_t>(0, Rows.size() - 1)];
     const bool names = p.ConsumeBool();
 
     const int64_t top = int64_t{pitch} * 32;

@@ -21,19 +21,19 @@ namespace {
 
 // Windows-1252 0x80..0x9F; the five holes of the code page stand for the C1
 // control of the same number, so every byte is a character.
-constexpr std::array<char32_t, 32> kHigh = {
+constexpr std::array<char32_t, 32> High = {
     U'\u20AC', 0x81,      U'\u201A', U'\u0192', U'\u201E', U'\u2026', U'\u2020', U'\u2021',
     U'\u02C6', U'\u2030', U'\u0160', U'\u2039', U'\u0152', 0x8D,      U'\u017D', 0x8F,
     0x90,      U'\u2018', U'\u2019', U'\u201C', U'\u201D', U'\u2022', U'\u2013', U'\u2014',
     U'\u02DC', U'\u2122', U'\u0161', U'\u203A', U'\u0153', 0x9D,      U'\u017E', U'\u0178',
 };
 
-char32_t FromCp1252(unsigned char b) { return b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b; }
+char32_t FromCp1252(unsigned char b) { return b >= 0x80 && b < 0xA0 ? High[b - 0x80] : b; }
 
 std::optional<unsigned char> ToCp1252(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
-    for (std::size_t i = 0; i < kHigh.size(); ++i) {
-        if (kHigh[i] == c) return static_cast<unsigned char>(0x80 + i);
+    for (std::size_t i = 0; i < High.size(); ++i) {
+        if (High[i] == c) return static_cast<unsigned char>(0x80 + i);
     }
     return std::nullopt;
 }
@@ -62,8 +62,8 @@ std::size_t Decode(std::string_view s, std::size_t i, char32_t& cp) {
         if ((c & 0xC0) != 0x80) return 0;
         v = (v << 6) | (c & 0x3F);
     }
-    constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (v < kShortest[n] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
+    constexpr char32_t Shortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (v < Shortest[n] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
     cp = v;
     return n;
 }
@@ -84,8 +84,8 @@ void Encode(std::string& out, char32_t c) {
         return;
     }
     const int n = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-    constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
-    out += static_cast<char>(kLead[n] | (c >> (6 * (n - 1))));
+    constexpr unsigned char Lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(Lead[n] | (c >> (6 * (n - 1))));
     for (int k = n - 2; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
 }
 

@@ -9,7 +9,7 @@ namespace orvik {
 
 namespace {
 
-constexpr std::string_view kEntryName = "ORVIK.desktop";
+constexpr std::string_view EntryName = "ORVIK.desktop";
 
 // Characters that force the argument into double quotes. CR is not among
 // the reserved characters of the format, but launchers differ on whether it
@@ -28,16 +28,16 @@ bool Unrepresentable(char c) {
 }  // namespace
 
 std::string DesktopEntryPath(std::string_view desktopFolder) {
-    return std::string(desktopFolder) + "/" + std::string(kEntryName);
+    return std::string(desktopFolder) + "/" + std::string(EntryName);
 }
 
 std::string QuoteExecArgument(std::string_view path) {
     // All characters handled below are ASCII, and in valid UTF-8 an ASCII
     // byte is never part of a longer sequence, so working byte by byte is safe.
-    if (!IsValidUtf8(path)) throw Error::fileCreate(std::string(kEntryName));
+    if (!IsValidUtf8(path)) throw Error::fileCreate(std::string(EntryName));
     bool quote = path.empty();
     for (char c : path) {
-        if (Unrepresentable(c)) throw Error::fileCreate(std::string(kEntryName));
+        if (Unrepresentable(c)) throw Error::fileCreate(std::string(EntryName));
         if (ForcesQuotes(c)) quote = true;
     }
 

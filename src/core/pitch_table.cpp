@@ -11,11 +11,11 @@ namespace orvik {
 
 namespace {
 
-constexpr int32_t kColumns = 11;
-constexpr int32_t kConcertPitchColumn = 5;
+constexpr int32_t Columns = 11;
+constexpr int32_t ConcertPitchColumn = 5;
 
 // Suffixes of the natural notes a1..a2 in the semitone table, by row.
-constexpr std::array<std::string_view, 13> kNoteNames = {
+constexpr std::array<std::string_view, 13> NoteNames = {
     " a1", "", " h1", " c2", "", " d2", "", " e2", " f2", "", " g2", "", " a2"};
 
 }  // namespace
@@ -41,8 +41,8 @@ TextTable ComputePitchTable(int32_t concertPitch, int32_t rowCount, bool noteNam
     const auto rows = static_cast<std::size_t>(rowCount > 0 ? rowCount : 0);
     const bool named = noteNames && rowCount == 13;
 
-    TextTable table(kColumns);
-    for (int32_t c = 0; c < kColumns; ++c) {
+    TextTable table(Columns);
+    for (int32_t c = 0; c < Columns; ++c) {
         auto& column = table[static_cast<std::size_t>(c)];
         column.resize(rows);
         // Division by a power of two: exact, concertPitch × 2^(c − 5).
@@ -54,7 +54,7 @@ TextTable ComputePitchTable(int32_t concertPitch, int32_t rowCount, bool noteNam
             const auto end = std::to_chars(buf, buf + sizeof buf, RoundHalfEven(f)).ptr;
             std::string& cell = column[r];
             cell.assign(buf, end);
-            if (named && c == kConcertPitchColumn) cell += kNoteNames[r];
+            if (named && c == ConcertPitchColumn) cell += NoteNames[r];
         }
     }
     return table;

@@ -14,7 +14,7 @@ namespace {
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the C1 control of the
 // same number, so every byte has a character and every such character its
 // byte again: a file read and written back loses nothing.
-constexpr std::array<char32_t, 32> kCp1252High = {
+constexpr std::array<char32_t, 32> Cp1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
@@ -22,15 +22,15 @@ constexpr std::array<char32_t, 32> kCp1252High = {
 };
 
 char32_t Cp1252ToUnicode(unsigned char b) {
-    if (b >= 0x80 && b <= 0x9F) return kCp1252High[b - 0x80];
+    if (b >= 0x80 && b <= 0x9F) return Cp1252High[b - 0x80];
     return b;
 }
 
 // The Windows-1252 byte of a character, or -1 when the code page has none.
 int UnicodeToCp1252(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
-    for (std::size_t i = 0; i < kCp1252High.size(); ++i) {
-        if (kCp1252High[i] == c) return static_cast<int>(0x80 + i);
+    for (std::size_t i = 0; i < Cp1252High.size(); ++i) {
+        if (Cp1252High[i] == c) return static_cast<int>(0x80 + i);
     }
     return -1;
 }
@@ -52,8 +52,8 @@ std::vector<std::string> ReadSettingsLines(std::string_view fileBytes) {
 
     // Editors on Linux may put a byte-order mark in front of a UTF-8 file.
     // It is no part of the first line, which has to be a number anyway.
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (text.starts_with(kByteOrderMark) && IsValidUtf8(text)) text.remove_prefix(kByteOrderMark.size());
+    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(ByteOrderMark) && IsValidUtf8(text)) text.remove_prefix(ByteOrderMark.size());
 
     // ASCII text is the same in both encodings. A text that is valid UTF-8
     // and holds more than ASCII is almost surely UTF-8: Windows-1252 text with

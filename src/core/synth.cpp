@@ -15,8 +15,8 @@ namespace orvik {
 namespace {
 
 // pi rounded to the 64-bit mantissa of the extended type (C90FDAA22168C235).
-constexpr long double kPi = 0xC.90FDAA22168C235p-2L;
-static_assert(kPi == 3.14159265358979323846264338327950288L);
+constexpr long double Pi = 0xC.90FDAA22168C235p-2L;
+static_assert(Pi == 3.14159265358979323846264338327950288L);
 
 // ---------------------------------------------------------------------------
 // The reference: the one definition of a partial's value. Every image must
@@ -27,7 +27,7 @@ static_assert(kPi == 3.14159265358979323846264338327950288L);
 // v goes to the nearest integer in the default rounding mode (halfway to
 // even). For finite a the value lies in -4000..4000.
 inline int16_t ReferenceSample(double a) noexcept {
-    const long double product = kPi * static_cast<long double>(a);
+    const long double product = Pi * static_cast<long double>(a);
     const long double x = product / 22050.0L;
     const long double s = std::sin(x);
     const long double scaled = s * 32000.0L;
@@ -42,7 +42,7 @@ inline double PhaseArgument(int32_t i, double f) noexcept {
 }
 
 // Partial values are worked out a block of frames at a time.
-constexpr int kBlock = 64;
+constexpr int Block = 64;
 
 #if defined(__x86_64__) && LDBL_MANT_DIG == 64 && FLT_EVAL_METHOD == 0
 // ---------------------------------------------------------------------------
@@ -76,10 +76,10 @@ constexpr int kBlock = 64;
 // side of the same half-integers and rounds to the same integer. Otherwise
 // (about two samples in a thousand million for audible tones) the reference
 // decides.
-constexpr double kFastLimit = 0x1p48;
-constexpr double kPiOver22050 = 3.14159265358979323846264338327950288 / 22050.0;
-constexpr double kInverseHalfPeriod = 1.0 / 22050.0;
-constexpr double kRoundMagic = 0x1.8p52;  // (x + this) - this: x to the nearest integer, |x| < 2^51
+constexpr double FastLimit = 0x1p48;
+constexpr double PiOver22050 = 3.14159265358979323846264338327950288 / 22050.0;
+constexpr double InverseHalfPeriod = 1.0 / 22050.0;
+constexpr double RoundMagic = 0x1.8p52;  // (x + this) - this: x to the nearest integer, |x| < 2^51
 
 // Taylor coefficients 1 / n!, rounded once to double at compile time.
 constexpr double T3 = -1.0 / 6.0;
@@ -99,18 +99,18 @@ constexpr double T21 = 1.0 / 51090942171709440000.0;
 // registers.
 [[gnu::always_inline]] inline void CheapBlockBody(const double* __restrict a, double* __restrict nearest,
                                                   double* __restrict slack) noexcept {
-    for (int j = 0; j < kBlock; ++j) {
-        const double k = (a[j] * kInverseHalfPeriod + kRoundMagic) - kRoundMagic;
+    for (int j = 0; j < Block; ++j) {
+        const double k = (a[j] * InverseHalfPeriod + RoundMagic) - RoundMagic;
         const double d = a[j] - k * 22050.0;
-        const double halfK = (k * 0.5 + kRoundMagic) - kRoundMagic;
+        const double halfK = (k * 0.5 + RoundMagic) - RoundMagic;
         const double oddK = k - 2.0 * halfK;  // -1, 0 or 1
         const double sign = 1.0 - 2.0 * (oddK * oddK);
-        const double r = d * kPiOver22050;
+        const double r = d * PiOver22050;
         const double z = r * r;
         const double p =
             r + r * z * (T3 + z * (T5 + z * (T7 + z * (T9 + z * (T11 + z * (T13 + z * (T15 + z * (T17 + z * (T19 + z * T21)))))))));
         const double y = sign * p * 4000.0;
-        const double n = (y + kRoundMagic) - kRoundMagic;
+        const double n = (y + RoundMagic) - RoundMagic;
         const double magnitude = std::fabs(a[j]);
         nearest[j] = n;
         slack[j] = (0.5 - (0x1p-30 + magnitude * 0x1p-60)) - std::fabs(y - n);
@@ -134,18 +134,18 @@ CheapBlockFunction PickCheapBlock() noexcept {
 
 void PartialBlock(const double* a, int16_t* value) noexcept {
     static const CheapBlockFunction cheapBlock = PickCheapBlock();
-    double nearest[kBlock];
-    double slack[kBlock];
+    double nearest[Block];
+    double slack[Block];
     cheapBlock(a, nearest, slack);
-    for (int j = 0; j < kBlock; ++j) {
-        const bool certain = slack[j] > 0 && std::fabs(a[j]) < kFastLimit;
+    for (int j = 0; j < Block; ++j) {
+        const bool certain = slack[j] > 0 && std::fabs(a[j]) < FastLimit;
         value[j] = certain ? static_cast<int16_t>(nearest[j]) : ReferenceSample(a[j]);
     }
 }
 #else
 // Elsewhere the bound above does not hold: the reference is the only path.
 void PartialBlock(const double* a, int16_t* value) noexcept {
-    for (int j = 0; j < kBlock; ++j) value[j] = ReferenceSample(a[j]);
+    for (int j = 0; j < Block; ++j) value[j] = ReferenceSample(a[j]);
 }
 #endif
 
@@ -178,14 +178,14 @@ ChordPlan PlanChord(const Partials& f) {
 // non-zero finite frequency never gives a zero argument, so the plan's
 // partials are exactly those ChordSample sums; frame 0 comes out 0.
 void SynthesizeFrames(const ChordPlan& plan, int32_t begin, int32_t end, uint8_t* out) noexcept {
-    double a[kBlock];
-    int16_t value[kBlock];
-    int sum[kBlock];
-    for (int32_t first = begin; first < end; first += kBlock) {
-        const int n = static_cast<int>(std::min<int32_t>(kBlock, end - first));
-        std::fill(sum, sum + kBlock, 0);
+    double a[Block];
+    int16_t value[Block];
+    int sum[Block];
+    for (int32_t first = begin; first < end; first += Block) {
+        const int n = static_cast<int>(std::min<int32_t>(Block, end - first));
+        std::fill(sum, sum + Block, 0);
         for (int p = 0; p < plan.size; ++p) {
-            for (int j = 0; j < kBlock; ++j) a[j] = j < n ? PhaseArgument(first + j, plan.frequency[p]) : 0.0;
+            for (int j = 0; j < Block; ++j) a[j] = j < n ? PhaseArgument(first + j, plan.frequency[p]) : 0.0;
             PartialBlock(a, value);
             for (int j = 0; j < n; ++j) sum[j] += plan.count[p] * value[j];
         }
@@ -206,9 +206,9 @@ void SynthesizeFrames(const ChordPlan& plan, int32_t begin, int32_t end, uint8_t
 // Frames are dealt out in chunks to the calling thread and to helper threads;
 // whoever is free takes the next. A helper that gets no core in time simply
 // finds nothing left, so a busy machine costs at most the single-thread time.
-constexpr int32_t kChunkFrames = 4096;
-constexpr int32_t kMinFramesForHelpers = 4 * kChunkFrames;
-constexpr unsigned kMaxHelpers = 7;
+constexpr int32_t ChunkFrames = 4096;
+constexpr int32_t MinFramesForHelpers = 4 * ChunkFrames;
+constexpr unsigned MaxHelpers = 7;
 
 struct SharedWork {
     ChordPlan plan;
@@ -223,8 +223,8 @@ void TakeChunks(SharedWork& work) noexcept {
     for (;;) {
         const int32_t chunk = work.next.fetch_add(1);
         if (chunk >= work.chunks) return;
-        const int32_t begin = chunk * kChunkFrames;
-        const int32_t end = begin + std::min(work.frames - begin, kChunkFrames);
+        const int32_t begin = chunk * ChunkFrames;
+        const int32_t end = begin + std::min(work.frames - begin, ChunkFrames);
         SynthesizeFrames(work.plan, begin, end, work.out + static_cast<size_t>(begin) * BytesPerFrame);
         if (work.done.fetch_add(1) + 1 == work.chunks) work.done.notify_all();
     }
@@ -232,7 +232,7 @@ void TakeChunks(SharedWork& work) noexcept {
 
 void Synthesize(const ChordPlan& plan, int32_t frames, uint8_t* out) {
     if (frames == 0) return;
-    if (frames < kMinFramesForHelpers) {
+    if (frames < MinFramesForHelpers) {
         SynthesizeFrames(plan, 0, frames, out);
         return;
     }
@@ -242,9 +242,9 @@ void Synthesize(const ChordPlan& plan, int32_t frames, uint8_t* out) {
     work->plan = plan;
     work->out = out;
     work->frames = frames;
-    work->chunks = (frames - 1) / kChunkFrames + 1;
+    work->chunks = (frames - 1) / ChunkFrames + 1;
     const unsigned cores = std::thread::hardware_concurrency();
-    const unsigned helpers = std::min(cores > 1 ? cores - 1 : 0u, kMaxHelpers);
+    const unsigned helpers = std::min(cores > 1 ? cores - 1 : 0u, MaxHelpers);
     for (unsigned h = 0; h < helpers; ++h) {
         try {
             std::thread([work] { TakeChunks(*work); }).detach();

@@ -32,8 +32,8 @@ namespace {
 void showBox(const QString& title, const QString& text, QMessageBox::Icon icon) {
     // A message can quote a whole settings line; a box the size of a
     // megabyte of text would take ages to lay out and fit no screen.
-    constexpr qsizetype kLongest = 2000;
-    const QString shown = text.size() > kLongest ? text.left(kLongest) + QChar(0x2026) : text;
+    constexpr qsizetype Longest = 2000;
+    const QString shown = text.size() > Longest ? text.left(Longest) + QChar(0x2026) : text;
     QMessageBox box(icon, title, shown, QMessageBox::Ok);
     box.adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -3,7 +3,8 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 
-#include "ui/widgets.h"
+#include "ui/label.h"
+#include "ui/track_bar.h"
 
 namespace orvik {
 

@@ -29,15 +29,22 @@
 #include "ui/edit.h"
 #include "ui/guard.h"
 #include "ui/qt_text.h"
-#include "ui/widgets.h"
+#include "ui/check_box.h"
+#include "ui/colour.h"
+#include "ui/combo_box.h"
+#include "ui/label.h"
+#include "ui/memo.h"
+#include "ui/spin_edit.h"
+#include "ui/string_grid.h"
+#include "ui/track_bar.h"
 
 namespace orvik {
 
 namespace {
 
-constexpr uint32_t kWhite = 16777215;
-constexpr uint32_t kCyan = 16776960;
-constexpr int kPanelHeight = 57;
+constexpr uint32_t White = 16777215;
+constexpr uint32_t Cyan = 16776960;
+constexpr int PanelHeight = 57;
 
 
 QFont windowFont(int points) {
@@ -73,7 +80,7 @@ void TForm1::buildControls() {
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName("Panel1");
-    Panel1->setGeometry(0, 0, width(), kPanelHeight);
+    Panel1->setGeometry(0, 0, width(), PanelHeight);
 
     const auto place = [](QWidget* w, const char* name, int left, int top, int width, int height) {
         w->setObjectName(QString::fromLatin1(name));
@@ -181,7 +188,7 @@ void TForm1::buildControls() {
     StringGrid1->setObjectName("StringGrid1");
     StringGrid1->SetColCount(11);
     StringGrid1->SetRowCount(13);
-    StringGrid1->SetBackgroundColour(kWhite);
+    StringGrid1->SetBackgroundColour(White);
     StringGrid1->setAccessibleName(QStringLiteral("Frequenztabelle"));
 
     Memo1 = new TMemo(this);
@@ -220,8 +227,8 @@ void TForm1::connectHandlers() {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     if (event) QWidget::resizeEvent(event);
-    Panel1->setGeometry(0, 0, width(), kPanelHeight);
-    const QRect content(0, kPanelHeight, width(), std::max(0, height() - kPanelHeight));
+    Panel1->setGeometry(0, 0, width(), PanelHeight);
+    const QRect content(0, PanelHeight, width(), std::max(0, height() - PanelHeight));
     StringGrid1->setGeometry(content);
     Memo1->setGeometry(content);
 }
@@ -306,7 +313,7 @@ void TForm1::FillPitchTable(int32_t rowCount) {
     int shownHeight = height;
     if (const QScreen* screen = this->screen()) {
         const int frame = frameGeometry().height() - this->height();
-        shownHeight = std::min(height, std::max(kPanelHeight, screen->availableGeometry().height() - frame));
+        shownHeight = std::min(height, std::max(PanelHeight, screen->availableGeometry().height() - frame));
     }
     resize(width, shownHeight);
 }
@@ -412,11 +419,11 @@ void TForm1::PlayEnteredFrequency() {
 void TForm1::CheckBox1Click() {
     if (CheckBox1->isChecked()) {
         SpinEdit1->SetValue(SustainedLength(SpinEdit1->Value()));
-        StringGrid1->SetBackgroundColour(kCyan);
+        StringGrid1->SetBackgroundColour(Cyan);
         BStop->setEnabled(true);
     } else {
         SpinEdit1->SetValue(UnsustainedLength(SpinEdit1->Value()));
-        StringGrid1->SetBackgroundColour(kWhite);
+        StringGrid1->SetBackgroundColour(White);
     StringGrid1->setAccessibleName(QStringLiteral("Frequenztabelle"));
         BStop->setEnabled(false);
     }

@@ -49,7 +49,7 @@ std::vector<std::string_view> Words(std::string_view s) {
     return words;
 }
 
-constexpr int kStaffRows[] = {28, 36, 44, 52, 60};
+constexpr int StaffRows[] = {28, 36, 44, 52, 60};
 
 }  // namespace
 
@@ -95,7 +95,7 @@ TEST(AdvertPicture, HasTheRequiredShapeAndPixelCount) {
 TEST(AdvertPicture, ShowsAWordOverAStaff) {
     const auto lines = PictureLines();
     ASSERT_EQ(lines.size(), 78u);
-    for (int y : kStaffRows) EXPECT_EQ(lines[y], std::string(185, '+')) << "staff line " << y;
+    for (int y : StaffRows) EXPECT_EQ(lines[y], std::string(185, '+')) << "staff line " << y;
 
     // The word: nine rows high, at the top left, with a clear gap below it
     // before the music starts.

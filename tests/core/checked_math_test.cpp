@@ -11,17 +11,17 @@ using orvik::testing::messageOf;
 
 namespace {
 
-constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t Max32 = std::numeric_limits<int32_t>::max();
+constexpr int32_t Min32 = std::numeric_limits<int32_t>::min();
 
 }  // namespace
 
 TEST(CheckedArithmetic, RaisesIntegerOverflowAtTheLimits) {
-    EXPECT_EQ(CheckedAdd(kMax - 1, 1), kMax);
-    EXPECT_EQ(CheckedSub(kMin + 1, 1), kMin);
-    EXPECT_EQ(CheckedMul(-67108864, 32), kMin);
+    EXPECT_EQ(CheckedAdd(Max32 - 1, 1), Max32);
+    EXPECT_EQ(CheckedSub(Min32 + 1, 1), Min32);
+    EXPECT_EQ(CheckedMul(-67108864, 32), Min32);
     for (auto f : std::initializer_list<std::function<void()>>{
-             [] { CheckedAdd(kMax, 1); }, [] { CheckedSub(kMin, 1); }, [] { CheckedMul(67108864, 32); },
+             [] { CheckedAdd(Max32, 1); }, [] { CheckedSub(Min32, 1); }, [] { CheckedMul(67108864, 32); },
              [] { CheckedMul(-67108865, 32); }}) {
         EXPECT_EQ(messageOf(f), "Integerüberlauf");
     }

@@ -21,7 +21,7 @@ TextTable Rounded(int32_t concertPitch, int32_t rows) {
 }
 
 // "Dezimal Halb" at 500 Hz, rows down, columns 0..10 across.
-const std::vector<std::vector<std::string>> kDecimalSemitones500 = {
+const std::vector<std::vector<std::string>> DecimalSemitones500 = {
     {"16", "31", "62", "125", "250", "500", "1000", "2000", "4000", "8000", "16000"},
     {"17", "33", "66", "132", "260", "530", "1050", "2100", "4200", "8500", "17000"},
     {"18", "35", "70", "140", "280", "560", "1100", "2200", "4500", "9000", "18000"},
@@ -45,7 +45,7 @@ TEST(RoundDecimalTable, DecimalSemitonesAt500) {
     for (std::size_t c = 0; c < 11; ++c) {
         ASSERT_EQ(t[c].size(), 13u);
         for (std::size_t r = 0; r < 13; ++r)
-            EXPECT_EQ(t[c][r], kDecimalSemitones500[r][c]) << "column " << c << " row " << r;
+            EXPECT_EQ(t[c][r], DecimalSemitones500[r][c]) << "column " << c << " row " << r;
     }
 }
 

@@ -25,8 +25,8 @@ using namespace orvik;
 
 namespace {
 
-constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
-constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+constexpr int32_t Min32 = std::numeric_limits<int32_t>::min();
+constexpr int32_t Max32 = std::numeric_limits<int32_t>::max();
 
 template <typename F>
 std::optional<Error> errorOf(F&& f) {
@@ -59,8 +59,8 @@ TEST(FuzzEdges, IntegerTextsAtTheLimits) {
     };
     const std::vector<Case> cases = {
         // Leading zeros do not count towards the range, in either base.
-        {"00000000002147483647", kMax},
-        {"-00000000002147483648", kMin},
+        {"00000000002147483647", Max32},
+        {"-00000000002147483648", Min32},
         {"0x00000000FFFFFFFF", -1},
         {"$000000000001", 1},
         {"-0", 0},
@@ -284,7 +284,7 @@ TEST(FuzzEdges, PitchTablesAtTheBottomOfTheIntegerRange) {
         const TextTable raw = ComputePitchTable(c.pitch, c.rows, false);
         bool belowRange = false;
         for (const auto& column : raw) {
-            for (const std::string& cell : column) belowRange = belowRange || std::stoll(cell) < kMin;
+            for (const std::string& cell : column) belowRange = belowRange || std::stoll(cell) < Min32;
         }
         EXPECT_EQ(belowRange, c.raises) << c.pitch << " Hz, " << c.rows << " rows";
 

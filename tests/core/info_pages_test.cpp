@@ -30,14 +30,14 @@ struct Page {
     std::string_view text;
     std::size_t lines;
 };
-const Page kPages[] = {{InfoPage1, 14}, {InfoPage2, 7}, {InfoPage3, 78}};
+const Page Pages[] = {{InfoPage1, 14}, {InfoPage2, 7}, {InfoPage3, 78}};
 
 }  // namespace
 
 TEST(InfoPages, AreCrLfSeparatedLinesWithNoLineEndAfterTheLast) {
     for (std::size_t p = 0; p < 3; ++p) {
         SCOPED_TRACE(p + 1);
-        const auto text = kPages[p].text;
+        const auto text = Pages[p].text;
         EXPECT_TRUE(IsValidUtf8(text));
         for (std::size_t i = 0; i < text.size(); ++i) {
             if (text[i] == '\r') {
@@ -46,7 +46,7 @@ TEST(InfoPages, AreCrLfSeparatedLinesWithNoLineEndAfterTheLast) {
                 EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "at " << i;
             }
         }
-        EXPECT_EQ(SplitCrLf(text).size(), kPages[p].lines);
+        EXPECT_EQ(SplitCrLf(text).size(), Pages[p].lines);
         EXPECT_NE(text.back(), '\n');
         EXPECT_FALSE(SplitCrLf(text).back().empty());
         EXPECT_EQ(SplitCrLf(text)[1], "") << "an empty line follows the navigation line";

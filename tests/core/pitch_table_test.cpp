@@ -15,7 +15,7 @@ using orvik::testing::messageOf;
 namespace {
 
 // The semitone table at 440 Hz with note names, rows down, columns 0..10 across.
-const std::vector<std::vector<std::string>> kSemitones440 = {
+const std::vector<std::vector<std::string>> Semitones440 = {
     {"14", "28", "55", "110", "220", "440 a1", "880", "1760", "3520", "7040", "14080"},
     {"15", "29", "58", "117", "233", "466", "932", "1865", "3729", "7459", "14917"},
     {"15", "31", "62", "123", "247", "494 h1", "988", "1976", "3951", "7902", "15804"},
@@ -65,7 +65,7 @@ TEST(ComputePitchTable, SemitonesAt440WithNoteNames) {
     expectShape(t, 13);
     for (std::size_t r = 0; r < 13; ++r)
         for (std::size_t c = 0; c < 11; ++c)
-            EXPECT_EQ(t[c][r], kSemitones440[r][c]) << "column " << c << " row " << r;
+            EXPECT_EQ(t[c][r], Semitones440[r][c]) << "column " << c << " row " << r;
 }
 
 // Every cell of every table lies within a hertz of the exact geometric
@@ -177,7 +177,7 @@ TEST(ComputePitchTable, NegativeConcertPitchIsNeverCut) {
             ASSERT_FALSE(cell.empty()) << c << "/" << r;
             EXPECT_EQ(cell[0], '-') << cell;
             // the positive table mirrored (rounding ties are symmetric)
-            if (!kSemitones440[r][c].empty()) { EXPECT_EQ(cell, "-" + kSemitones440[r][c]) << c << "/" << r; }
+            if (!Semitones440[r][c].empty()) { EXPECT_EQ(cell, "-" + Semitones440[r][c]) << c << "/" << r; }
         }
     }
     EXPECT_EQ(t[5][0], "-440 a1");

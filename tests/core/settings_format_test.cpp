@@ -23,7 +23,7 @@ std::string Bytes(const char (&s)[N]) {
 // The characters of Windows-1252 bytes 0x80 to 0x9F, as published by the
 // code page's mapping table; the five undefined bytes keep the C1 control
 // of their own number.
-const char* const kHighGlyphs[32] = {
+const char* const HighGlyphs[32] = {
     "€", "\xC2\x81", "‚", "ƒ", "„", "…", "†", "‡", "ˆ", "‰", "Š", "‹", "Œ", "\xC2\x8D", "Ž", "\xC2\x8F",
     "\xC2\x90", "‘", "’", "“", "”", "•", "–", "—", "˜", "™", "š", "›", "œ", "\xC2\x9D", "ž", "Ÿ",
 };
@@ -31,7 +31,7 @@ const char* const kHighGlyphs[32] = {
 // The UTF-8 text of the character Windows-1252 byte `b` stands for.
 std::string Glyph(unsigned char b) {
     if (b < 0x80) return std::string(1, static_cast<char>(b));
-    if (b < 0xA0) return kHighGlyphs[b - 0x80];
+    if (b < 0xA0) return HighGlyphs[b - 0x80];
     // 0xA0 to 0xFF are Latin-1: U+00A0 to U+00FF.
     return {static_cast<char>(0xC0 | (b >> 6)), static_cast<char>(0x80 | (b & 0x3F))};
 }

@@ -40,8 +40,8 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double QuietNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double Infinity = std::numeric_limits<double>::infinity();
 
 Partials allOf(double f) {
     Partials p;
@@ -116,20 +116,20 @@ TEST(SineSample, KnownValues) {
 }
 
 TEST(SineSample, NonFiniteArgumentsRaise) {
-    EXPECT_EQ(messageOf([] { SineSample(kInf); }), "Gleitkommaüberlauf");
-    EXPECT_EQ(messageOf([] { SineSample(-kInf); }), "Gleitkommaüberlauf");
-    EXPECT_EQ(messageOf([] { SineSample(kNaN); }), "Ungültige Gleitkommaoperation");
+    EXPECT_EQ(messageOf([] { SineSample(Infinity); }), "Gleitkommaüberlauf");
+    EXPECT_EQ(messageOf([] { SineSample(-Infinity); }), "Gleitkommaüberlauf");
+    EXPECT_EQ(messageOf([] { SineSample(QuietNaN); }), "Ungültige Gleitkommaoperation");
 }
 
 TEST(ChordSample, ZeroEndsTheListAndEqualNeighboursCount) {
     struct Case { double x, y, z; };
-    for (const auto& c : {Case{440, 660, 880}, Case{1000, -1000.5, 3}, Case{1e9, 12345.678, kNaN}, Case{7, 7.0000001, kInf}}) {
+    for (const auto& c : {Case{440, 660, 880}, Case{1000, -1000.5, 3}, Case{1e9, 12345.678, QuietNaN}, Case{7, 7.0000001, Infinity}}) {
         const int expected = 2 * SineSample(c.x) + 2 * SineSample(c.y);
         // The arguments behind the zero are never looked at, not even a NaN.
         EXPECT_EQ(ChordSample(c.x, c.x, c.y, c.y, 0, c.z, c.z, c.z), expected) << c.x << " " << c.y;
         EXPECT_EQ(ChordSample(Partials{c.x, c.x, c.y, c.y, 0, c.z, c.z, c.z}), expected);
     }
-    EXPECT_EQ(ChordSample(0, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN), 0);
+    EXPECT_EQ(ChordSample(0, QuietNaN, QuietNaN, QuietNaN, QuietNaN, QuietNaN, QuietNaN, QuietNaN), 0);
     EXPECT_EQ(ChordSample(-0.0, 440, 440, 440, 440, 440, 440, 440), 0);
     EXPECT_EQ(ChordSample(allOf(440)), 8 * 251);
     EXPECT_EQ(ChordSample(440, 0, 660, 660, 660, 660, 660, 660), 251);
@@ -143,7 +143,7 @@ TEST(ChordSample, SumsIndividuallyConvertedPartials) {
     int expected = 0;
     for (double ak : a) expected += SineSample(ak);
     EXPECT_EQ(ChordSample(a), expected);
-    EXPECT_EQ(messageOf([] { ChordSample(440, 440, kNaN, 0, 0, 0, 0, 0); }), "Ungültige Gleitkommaoperation");
+    EXPECT_EQ(messageOf([] { ChordSample(440, 440, QuietNaN, 0, 0, 0, 0, 0); }), "Ungültige Gleitkommaoperation");
 }
 
 // --- Images ---------------------------------------------------------------
@@ -252,15 +252,15 @@ TEST(ToneImage, EqualsTheReferenceOverAMinuteOfTone) {
 
 namespace {
 
-constexpr long double kPiL = 3.14159265358979323846264338327950288L;
+constexpr long double PiL = 3.14159265358979323846264338327950288L;
 
 // 4000 × sin(pi × a / 22050) before rounding, close enough to pick cases.
-long double exactSample(double a) { return std::sin(kPiL * a / 22050.0L) * 4000.0L; }
+long double exactSample(double a) { return std::sin(PiL * a / 22050.0L) * 4000.0L; }
 
 // A phase argument near `a` where the sample's value before rounding is h.
 double phaseNear(double a, double h) {
     const long double turn = std::floor(static_cast<long double>(a) / 44100.0L) * 44100.0L;
-    return static_cast<double>(turn + std::asin(static_cast<long double>(h) / 4000.0L) * 22050.0L / kPiL);
+    return static_cast<double>(turn + std::asin(static_cast<long double>(h) / 4000.0L) * 22050.0L / PiL);
 }
 
 }  // namespace
@@ -278,8 +278,8 @@ TEST(ToneImage, EqualsTheReferenceNextToHalfwayValues) {
     // Small phases, stepping through neighbouring doubles.
     for (double h : {0.5, 1.5, 2.5, 999.5, 1000.5, 2500.5, 3333.5, 3999.5, -0.5, -1999.5, -3000.5}) {
         double a = phaseNear(0, h);
-        for (int step = 0; step < 40; ++step) a = std::nextafter(a, -kInf);
-        for (int step = 0; step < 80; ++step, a = std::nextafter(a, kInf)) {
+        for (int step = 0; step < 40; ++step) a = std::nextafter(a, -Infinity);
+        for (int step = 0; step < 80; ++step, a = std::nextafter(a, Infinity)) {
             EXPECT_TRUE(nearHalfway(a)) << a;
             phases.push_back(a);
         }
@@ -331,12 +331,12 @@ TEST(ToneImage, NonFinitePhasesFailAndNothingIsPlayed) {
     for (const auto& c : {
              Case{100, allOf(-1e308), overflow},                  // (n-1) × f is infinite
              Case{1, allOf(DBL_MAX), overflow},                   //
-             Case{100, allOf(kInf), overflow},                    //
-             Case{100, allOf(-kInf), overflow},                   //
-             Case{100, allOf(kNaN), invalid},                     //
-             Case{1, Partials{440, kNaN, 0, 0, 0, 0, 0, 0}, invalid},
-             Case{1, Partials{440, 0, 0, 0, 0, 0, 0, kInf}, overflow},  // every product is formed
-             Case{0, allOf(kNaN), invalid},                        //
+             Case{100, allOf(Infinity), overflow},                    //
+             Case{100, allOf(-Infinity), overflow},                   //
+             Case{100, allOf(QuietNaN), invalid},                     //
+             Case{1, Partials{440, QuietNaN, 0, 0, 0, 0, 0, 0}, invalid},
+             Case{1, Partials{440, 0, 0, 0, 0, 0, 0, Infinity}, overflow},  // every product is formed
+             Case{0, allOf(QuietNaN), invalid},                        //
          }) {
         FakeWindow window;
         window.sustain = true;

@@ -16,7 +16,14 @@
 #include "core/synth.h"
 #include "platform/services.h"
 #include "ui/form.h"
-#include "ui/widgets.h"
+#include "ui/check_box.h"
+#include "ui/colour.h"
+#include "ui/combo_box.h"
+#include "ui/label.h"
+#include "ui/memo.h"
+#include "ui/spin_edit.h"
+#include "ui/string_grid.h"
+#include "ui/track_bar.h"
 
 namespace orvik::testing {
 

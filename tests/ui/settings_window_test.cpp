@@ -13,8 +13,8 @@ using namespace orvik;
 using namespace orvik::testing;
 
 namespace {
-const QByteArray kStartupFile("1000\r\n\r\nHalbt\xF6ne\r\n50\r\n440\r\n");
-const QString kShortcutMessage = QString::fromUtf8(
+const QByteArray StartupFile("1000\r\n\r\nHalbt\xF6ne\r\n50\r\n440\r\n");
+const QString ShortcutMessage = QString::fromUtf8(
     "Es wurde eine Verknüpfung auf dem Desktop erstellt.\rDiese können Sie mit Klick auf die rechte Maustaste löschen.");
 }  // namespace
 
@@ -31,7 +31,7 @@ private slots:
         QTest::addColumn<int>("concertPitch");
         QTest::addColumn<QString>("error");
         const QString none;
-        QTest::newRow("as written") << kStartupFile << 1000 << "" << "Halbtöne" << 50 << 440 << none;
+        QTest::newRow("as written") << StartupFile << 1000 << "" << "Halbtöne" << 50 << 440 << none;
         QTest::newRow("six lines") << QByteArray("2000\r\n441 a1\r\nViertelst\xF6ne\r\n70\r\n442\r\nmehr\r\n") << 2000
                                    << "441" << "Viertelstöne" << 70 << 442 << none;
         QTest::newRow("four lines") << QByteArray("2000\r\n441\r\nViertelst\xF6ne\r\n70\r\n") << 1000 << "" << "Halbtöne"
@@ -101,7 +101,7 @@ private slots:
     void savingWritesTheControlsAsShown() {
         Rig rig;
         QTest::mouseClick(rig.form->Bschliessen, Qt::LeftButton);
-        QCOMPARE(rig.readSettings(), kStartupFile);
+        QCOMPARE(rig.readSettings(), StartupFile);
         QVERIFY(rig.boxes.errors.isEmpty());
 
         Rig changed;
@@ -177,7 +177,7 @@ private slots:
     void aFirstStartPutsALauncherOnTheDesktop() {
         for (int start = 0; start < 2; ++start) {  // every start without settings does it again
             Rig rig(QByteArray(), false);
-            QCOMPARE(rig.boxes.messages, QStringList{kShortcutMessage});
+            QCOMPARE(rig.boxes.messages, QStringList{ShortcutMessage});
             QFile entry(rig.dir.filePath("Desktop/ORVIK.desktop"));
             QVERIFY(entry.open(QIODevice::ReadOnly));
             const QString text = QString::fromUtf8(entry.readAll());

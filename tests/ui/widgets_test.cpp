@@ -18,7 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "ui/widgets.h"
+#include "ui/check_box.h"
+#include "ui/colour.h"
+#include "ui/combo_box.h"
+#include "ui/label.h"
+#include "ui/memo.h"
+#include "ui/spin_edit.h"
+#include "ui/string_grid.h"
+#include "ui/track_bar.h"
 
 using orvik::TCheckBox;
 using orvik::TComboBox;
@@ -65,13 +72,24 @@ QPoint CellCentre(const TStringGrid& grid, int col, int row) {
     return grid.visualRect(grid.model()->index(row, col)).center();
 }
 
-// An 11 × 13 grid as the window has it after start-up, shown and focused.
-void ShowFocusedStartupGrid(TStringGrid& grid) {
-    grid.SetColCount(11);
-    grid.SetRowCount(13);
-    grid.ApplyStartupBehaviour();
+enum class Startup { Before, After };
+
+// A grid of `cols` × `rows`, before or after the start-up options, shown at
+// `size`; false when it never got exposed.
+bool ShowGrid(TStringGrid& grid, int cols, int rows, Startup startup, QSize size = QSize(600, 300)) {
+    grid.SetColCount(cols);
+    grid.SetRowCount(rows);
+    if (startup == Startup::After) grid.ApplyStartupBehaviour();
+    grid.resize(size);
     grid.show();
+    return QTest::qWaitForWindowExposed(&grid);
+}
+
+// An 11 × 13 grid as the window has it after start-up, shown and focused.
+bool ShowFocusedStartupGrid(TStringGrid& grid) {
+    if (!ShowGrid(grid, 11, 13, Startup::After)) return false;
     grid.setFocus();
+    return true;
 }
 
 }  // namespace
@@ -359,12 +377,12 @@ void WidgetsTest::labelClicks() {
 // ---------------------------------------------------------------- combo box
 
 namespace {
-const QStringList kModes = {"Halbtöne", "Viertelstöne", "Dezimal Halb", "Dezimal Viertel", "Dezimal  1/20"};
+const QStringList Modes = {"Halbtöne", "Viertelstöne", "Dezimal Halb", "Dezimal Viertel", "Dezimal  1/20"};
 }
 
 void WidgetsTest::comboSetTextEmitsNothing() {
     TComboBox combo;
-    combo.addItems(kModes);
+    combo.addItems(Modes);
     QSignalSpy user(&combo, &TComboBox::userChanged);
     combo.SetText(QStringLiteral("Dezimal  1/20"));
     QCOMPARE(combo.Text(), QStringLiteral("Dezimal  1/20"));
@@ -377,8 +395,8 @@ void WidgetsTest::comboSetTextEmitsNothing() {
 
 void WidgetsTest::comboPickingAnEntryIsUserChange() {
     TComboBox combo;
-    combo.addItems(kModes);
-    combo.SetText(kModes[0]);
+    combo.addItems(Modes);
+    combo.SetText(Modes[0]);
     combo.show();
     QVERIFY(QTest::qWaitForWindowExposed(&combo));
     QStringList seen;
@@ -390,7 +408,7 @@ void WidgetsTest::comboPickingAnEntryIsUserChange() {
         const QRect item = view->visualRect(view->model()->index(pick, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
     }
-    QCOMPARE(seen, QStringList({kModes[3], kModes[3]}));
+    QCOMPARE(seen, QStringList({Modes[3], Modes[3]}));
 }
 
 void WidgetsTest::comboSwallowsKeys_data() {
@@ -409,8 +427,8 @@ void WidgetsTest::comboSwallowsKeys() {
     auto* elsewhere = new QLineEdit;
     layout->addWidget(combo);
     layout->addWidget(elsewhere);
-    combo->addItems(kModes);
-    combo->SetText(kModes[1]);
+    combo->addItems(Modes);
+    combo->SetText(Modes[1]);
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -423,7 +441,7 @@ void WidgetsTest::comboSwallowsKeys() {
     });
     QTest::keyClick(combo->lineEdit(), static_cast<Qt::Key>(key));
     QCOMPARE(keyDowns, 1);
-    QCOMPARE(combo->Text(), kModes[1]);
+    QCOMPARE(combo->Text(), Modes[1]);
     QCOMPARE(combo->currentIndex(), 1);
     QVERIFY(elsewhere->hasFocus());
     QVERIFY(!combo->view()->isVisible());
@@ -435,7 +453,7 @@ void WidgetsTest::comboSwallowsKeys() {
     QTest::keyClick(combo->view(), static_cast<Qt::Key>(key));
     QCOMPARE(keyDowns, 2);
     QVERIFY(!combo->view()->isVisible());
-    QCOMPARE(combo->Text(), kModes[1]);
+    QCOMPARE(combo->Text(), Modes[1]);
     QCOMPARE(user.count(), 0);
 }
 
@@ -611,12 +629,7 @@ void WidgetsTest::gridColAndRowKeepTheOtherCoordinate() {
 
 void WidgetsTest::gridMousePressMakesCellCurrentFirst() {
     TStringGrid grid;
-    grid.SetColCount(11);
-    grid.SetRowCount(13);
-    grid.resize(600, 300);
-    grid.ApplyStartupBehaviour();
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(ShowGrid(grid, 11, 13, Startup::After));
     QList<QPoint> seen;
     grid.SetMouseDownHandler([&] { seen << QPoint(grid.Col(), grid.Row()); });
     QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, CellCentre(grid, 2, 3));
@@ -639,11 +652,7 @@ void WidgetsTest::gridOtherPressesKeepCurrentCell() {
     QFETCH(int, button);
     QFETCH(QPoint, where);
     TStringGrid grid;
-    grid.SetColCount(3);
-    grid.SetRowCount(3);
-    grid.resize(400, 200);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(ShowGrid(grid, 3, 3, Startup::Before, QSize(400, 200)));
     grid.SetCol(1);
     grid.SetRow(2);
     QList<QPoint> seen;
@@ -657,7 +666,7 @@ void WidgetsTest::gridOtherPressesKeepCurrentCell() {
 
 void WidgetsTest::gridKeyHandlerRunsBeforeMovement() {
     TStringGrid grid;
-    ShowFocusedStartupGrid(grid);
+    QVERIFY(ShowFocusedStartupGrid(grid));
     QList<QPoint> seen;
     QList<int> keys;
     grid.SetKeyDownHandler([&](int& key) {
@@ -678,13 +687,12 @@ void WidgetsTest::gridKeyHandlerRunsBeforeMovement() {
 
 void WidgetsTest::gridKeyHandlerMayCancelOrRebuild() {
     TStringGrid grid;
-    ShowFocusedStartupGrid(grid);
+    QVERIFY(ShowFocusedStartupGrid(grid));
     // The wrap the window's handler does at the bottom of a column.
     grid.SetKeyDownHandler([&](int& key) {
         if (key == Qt::Key_Down && grid.Row() == grid.RowCount() - 1 && grid.Col() < grid.ColCount() - 1) {
             key = 0;
-            grid.SetCol(grid.Col() + 1);
-            grid.SetRow(0);
+            grid.MoveTo(grid.Col() + 1, 0);
         }
     });
     grid.SetCol(3);
@@ -708,12 +716,7 @@ void WidgetsTest::gridKeyHandlerMayCancelOrRebuild() {
 
 void WidgetsTest::gridMouseHandlerMayRebuildNested() {
     TStringGrid grid;
-    grid.SetColCount(11);
-    grid.SetRowCount(25);
-    grid.resize(600, 300);
-    grid.ApplyStartupBehaviour();
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(ShowGrid(grid, 11, 25, Startup::After));
     int depth = 0;
     int maxDepth = 0;
     grid.SetMouseDownHandler([&] {
@@ -811,11 +814,8 @@ void WidgetsTest::gridCurrentCellColourWithFocus() {
 
 void WidgetsTest::gridDrawsCellTexts() {
     TStringGrid grid;
-    grid.SetColCount(3);
-    grid.SetRowCount(3);
-    grid.resize(300, 200);
+    QVERIFY(ShowGrid(grid, 3, 3, Startup::Before, QSize(300, 200)));
     grid.SetCells({{"", "", ""}, {"", "8888", ""}, {"", "", "Größe"}});
-    grid.show();
     const QImage image = grid.viewport()->grab().toImage();
     // Dark text on the white cells.
     const auto inkIn = [&](int col, int row) {
@@ -833,10 +833,7 @@ void WidgetsTest::gridDrawsCellTexts() {
 
 void WidgetsTest::gridBackgroundColour() {
     TStringGrid grid;
-    grid.SetColCount(2);
-    grid.SetRowCount(2);
-    grid.resize(300, 200);
-    grid.show();
+    QVERIFY(ShowGrid(grid, 2, 2, Startup::Before, QSize(300, 200)));
     grid.SetBackgroundColour(16776960);
     QCOMPARE(grid.BackgroundColour(), 16776960u);
     const QImage image = grid.viewport()->grab().toImage();
@@ -849,11 +846,7 @@ void WidgetsTest::gridBackgroundColour() {
 
 void WidgetsTest::gridOverlayDrawnUntilSetCells() {
     TStringGrid grid;
-    grid.SetColCount(11);
-    grid.SetRowCount(13);
-    grid.resize(600, 300);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(ShowGrid(grid, 11, 13, Startup::Before));
     const QColor purple = orvik::ColourFromNumber(6947490);
     QVERIFY(!grid.HasOverlay());
     grid.SetOverlay([&](QPainter& painter) {
