@@ -35,8 +35,10 @@ std::optional<int32_t> ReferenceInt(std::string_view s) {
     if (s.empty()) return std::nullopt;
 
     std::optional<std::string_view> hex;
-    if (s.starts_with("0x") || s.starts_with("0X")) hex = s.substr(2);
-    else if (s.front() == '$' || s.front() == 'x' || s.front() == 'X') hex = s.substr(1);
+    if (s.starts_with("0x") || s.starts_with("0X"))
+        hex = s.substr(2);
+    else if (s.front() == '$' || s.front() == 'x' || s.front() == 'X')
+        hex = s.substr(1);
     if (hex) {
         if (hex->empty()) return std::nullopt;
         for (const char c : *hex) {

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -276,7 +276,9 @@ void PitchTable(FuzzedDataProvider& p) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider provider(data, size);
-    if (provider.ConsumeBool()) PitchTable(provider);
-    else ArbitraryTable(provider);
+    if (provider.ConsumeBool())
+        PitchTable(provider);
+    else
+        ArbitraryTable(provider);
     return 0;
 }

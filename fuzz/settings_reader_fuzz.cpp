@@ -135,8 +135,10 @@ std::vector<std::string> ExpectedLines(std::string_view bytes) {
             pending = false;
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         } else {
-            if (utf8) current += c;
-            else Encode(current, FromCp1252(static_cast<unsigned char>(c)));
+            if (utf8)
+                current += c;
+            else
+                Encode(current, FromCp1252(static_cast<unsigned char>(c)));
             pending = true;
         }
     }
@@ -176,8 +178,10 @@ void CheckWriter(const std::vector<std::string>& lines) {
         chars += U"\r\n";
         for (const char32_t c : chars) {
             const std::optional<unsigned char> b = ToCp1252(c);
-            if (b) cp1252File += static_cast<char>(*b);
-            else representable = false;
+            if (b)
+                cp1252File += static_cast<char>(*b);
+            else
+                representable = false;
         }
         utf8File += Utf8Of(chars);
         chars.resize(chars.size() - 2);

@@ -32,10 +32,11 @@
 // whole tone is nowhere in the capture, it is aligned on its first non-silent
 // frame); extra_frames counts non-silent frames between the checked tones
 // and after the last one.
+#include <sys/stat.h>
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,13 +45,12 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
+#include "capture.h"
 #include "core/synth.h"
 #include "platform/pulse_output.h"
-#include "capture.h"
 
 namespace {
 
@@ -90,21 +90,33 @@ Options Parse(int argc, char** argv) {
             if (i + 1 >= argc) Usage();
             return argv[++i];
         };
-        if (a == "--ms") o.ms = static_cast<uint32_t>(std::strtoul(next(), nullptr, 10));
-        else if (a == "--freq") o.freq = std::strtod(next(), nullptr);
-        else if (a == "--plays") o.plays = std::atoi(next());
-        else if (a == "--pause-ms") o.pauseMs = std::atoi(next());
+        if (a == "--ms")
+            o.ms = static_cast<uint32_t>(std::strtoul(next(), nullptr, 10));
+        else if (a == "--freq")
+            o.freq = std::strtod(next(), nullptr);
+        else if (a == "--plays")
+            o.plays = std::atoi(next());
+        else if (a == "--pause-ms")
+            o.pauseMs = std::atoi(next());
         else if (a == "--level") {
             o.left = static_cast<uint16_t>(std::strtoul(next(), nullptr, 10));
             o.right = static_cast<uint16_t>(std::strtoul(next(), nullptr, 10));
-        } else if (a == "--capture") o.capture = next();
-        else if (a == "--check-last") o.checkLast = std::atoi(next());
-        else if (a == "--cancel-after") o.cancelAfterMs = std::atoi(next());
-        else if (a == "--spoil") o.spoil = true;
-        else if (a == "--lead-ms") o.leadMs = std::atoi(next());
-        else if (a == "--hold-ms") o.holdMs = std::atoi(next());
-        else if (a == "--loose") o.loose = true;
-        else Usage();
+        } else if (a == "--capture")
+            o.capture = next();
+        else if (a == "--check-last")
+            o.checkLast = std::atoi(next());
+        else if (a == "--cancel-after")
+            o.cancelAfterMs = std::atoi(next());
+        else if (a == "--spoil")
+            o.spoil = true;
+        else if (a == "--lead-ms")
+            o.leadMs = std::atoi(next());
+        else if (a == "--hold-ms")
+            o.holdMs = std::atoi(next());
+        else if (a == "--loose")
+            o.loose = true;
+        else
+            Usage();
     }
     if (o.ms % 10 != 0 || o.plays < 1 || o.checkLast == 0) Usage();
     if (o.checkLast < 0 || o.checkLast > o.plays) o.checkLast = o.plays;
@@ -187,7 +199,8 @@ void LooseReport(const std::vector<Frame>& capture, std::size_t n, long long fro
         const long long firstByte = from + static_cast<long long>(start) * 4;
         const long long lastByte = from + static_cast<long long>(end) * 4 - 1;
         if (const auto seen = growth.reached(firstByte)) std::printf(" start_latency_ms=%.1f", Ms(*seen - calls[k]));
-        if (const auto seen = growth.reached(lastByte)) std::printf(" after_last_frame_ms=%.1f", Ms(returns[k] - *seen));
+        if (const auto seen = growth.reached(lastByte))
+            std::printf(" after_last_frame_ms=%.1f", Ms(returns[k] - *seen));
         std::printf(" frames=%zu length_error_frames=%lld\n", end - start, error);
         if (t > 0) {
             const double gap = (start - runs[static_cast<std::size_t>(t) - 1].second) * 1000.0 / 44100;
@@ -195,9 +208,10 @@ void LooseReport(const std::vector<Frame>& capture, std::size_t n, long long fro
             std::printf("gap %d-%d gap_ms=%.2f\n", k, k + 1, gap);
         }
     }
-    std::printf("summary plays=%d min_return_ms=%.1f max_return_ms=%.1f max_gap_ms=%.2f tones_found=%zu "
-                "max_length_error_frames=%lld\n",
-                plays, minReturn, maxReturn, maxGap, runs.size(), maxError);
+    std::printf(
+        "summary plays=%d min_return_ms=%.1f max_return_ms=%.1f max_gap_ms=%.2f tones_found=%zu "
+        "max_length_error_frames=%lld\n",
+        plays, minReturn, maxReturn, maxGap, runs.size(), maxError);
 }
 
 }  // namespace
@@ -236,7 +250,8 @@ int main(int argc, char** argv) {
     std::vector<Clock::time_point> calls, returns;
     const auto idle = [&] {
         ++idleCalls;
-        if (o.cancelAfterMs >= 0 && calls.size() == 1 && Clock::now() - calls.front() >= std::chrono::milliseconds(o.cancelAfterMs))
+        if (o.cancelAfterMs >= 0 && calls.size() == 1 &&
+            Clock::now() - calls.front() >= std::chrono::milliseconds(o.cancelAfterMs))
             output.cancel();
     };
     std::vector<long long> sizeBefore;
@@ -312,7 +327,8 @@ int main(int argc, char** argv) {
     }
     extra += static_cast<long long>(orvik::probe::AudibleFrames(capture, cursor, capture.size()));
 
-    std::printf("summary plays=%d min_return_ms=%.1f max_return_ms=%.1f max_gap_ms=%.2f frames_lost=%lld extra_frames=%lld\n",
-                o.plays, minReturn, maxReturn, maxGap, lost, extra);
+    std::printf(
+        "summary plays=%d min_return_ms=%.1f max_return_ms=%.1f max_gap_ms=%.2f frames_lost=%lld extra_frames=%lld\n",
+        o.plays, minReturn, maxReturn, maxGap, lost, extra);
     return 0;
 }

@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
         const Tone& tone = tones[t];
         orvik::Partials f;
         f.fill(tone.hz);
-        const auto expected = orvik::probe::ExpectedFrames(orvik::MakeToneImage(tone.ms / 10, f), tone.left, tone.right);
+        const auto expected =
+            orvik::probe::ExpectedFrames(orvik::MakeToneImage(tone.ms / 10, f), tone.left, tone.right);
         const orvik::probe::ToneMatch match = orvik::probe::FindTone(capture, at, expected);
         if (!match.found) {
             std::printf("tone %zu missing\n", t + 1);

@@ -10,7 +10,7 @@ constexpr int32_t SampleRate = 44100;
 constexpr int32_t ChannelCount = 2;
 constexpr int32_t BitsPerSample = 16;
 constexpr int32_t BytesPerFrame = ChannelCount * BitsPerSample / 8;  // 4
-constexpr int32_t ByteRate = SampleRate * BytesPerFrame;              // 176 400
+constexpr int32_t ByteRate = SampleRate * BytesPerFrame;             // 176 400
 constexpr int32_t WaveHeaderBytes = 44;
 
 // Tone lengths count in units of 10 ms: 441 frames each.

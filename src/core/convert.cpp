@@ -1,8 +1,8 @@
 #include "core/convert.h"
 
 #include <charconv>
-#include <utility>
 #include <cmath>
+#include <utility>
 
 #include "core/errors.h"
 
@@ -31,8 +31,10 @@ bool parseInt(std::string_view text, int32_t& out) {
     if (s.empty()) return false;
 
     std::size_t hexStart = 0;
-    if (s[0] == '$' || s[0] == 'x' || s[0] == 'X') hexStart = 1;
-    else if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) hexStart = 2;
+    if (s[0] == '$' || s[0] == 'x' || s[0] == 'X')
+        hexStart = 1;
+    else if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+        hexStart = 2;
     if (hexStart > 0) {
         s.remove_prefix(hexStart);
         if (s.empty()) return false;

@@ -1,7 +1,7 @@
 #include "core/decimal_rounding.h"
 
-#include "core/convert.h"
 #include "core/checked_math.h"
+#include "core/convert.h"
 
 namespace orvik {
 

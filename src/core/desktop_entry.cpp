@@ -14,9 +14,7 @@ constexpr std::string_view EntryName = "ORVIK.desktop";
 // Characters that force the argument into double quotes. CR is not among
 // the reserved characters of the format, but launchers differ on whether it
 // separates arguments, so it is quoted too; quoting is always allowed.
-bool ForcesQuotes(char c) {
-    return std::string_view(" \t\r\n\"'\\><~|&;$*?#()`").find(c) != std::string_view::npos;
-}
+bool ForcesQuotes(char c) { return std::string_view(" \t\r\n\"'\\><~|&;$*?#()`").find(c) != std::string_view::npos; }
 
 bool EscapedInQuotes(char c) { return c == '"' || c == '`' || c == '$' || c == '\\'; }
 
@@ -54,11 +52,20 @@ std::string QuoteExecArgument(std::string_view path) {
     std::string value;
     for (char c : argument) {
         switch (c) {
-            case '\\': value += "\\\\"; break;
-            case '\n': value += "\\n"; break;
-            case '\t': value += "\\t"; break;
-            case '\r': value += "\\r"; break;
-            default: value += c;
+            case '\\':
+                value += "\\\\";
+                break;
+            case '\n':
+                value += "\\n";
+                break;
+            case '\t':
+                value += "\\t";
+                break;
+            case '\r':
+                value += "\\r";
+                break;
+            default:
+                value += c;
         }
     }
     return value;
@@ -68,7 +75,9 @@ std::string DesktopEntryText(std::string_view programPath) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Orvik\n"
-           "Exec=" + QuoteExecArgument(programPath) + "\n"
+           "Exec=" +
+           QuoteExecArgument(programPath) +
+           "\n"
            "Path=/\n"
            "Terminal=false\n";
 }

@@ -15,8 +15,8 @@ constexpr int32_t Columns = 11;
 constexpr int32_t ConcertPitchColumn = 5;
 
 // Suffixes of the natural notes a1..a2 in the semitone table, by row.
-constexpr std::array<std::string_view, 13> NoteNames = {
-    " a1", "", " h1", " c2", "", " d2", "", " e2", " f2", "", " g2", "", " a2"};
+constexpr std::array<std::string_view, 13> NoteNames = {" a1", "",    " h1", " c2", "", " d2", "",
+                                                        " e2", " f2", "",    " g2", "", " a2"};
 
 }  // namespace
 
@@ -48,7 +48,7 @@ TextTable ComputePitchTable(int32_t concertPitch, int32_t rowCount, bool noteNam
         // Division by a power of two: exact, concertPitch × 2^(c − 5).
         double f = static_cast<double>(top) / static_cast<double>(PowerOfTwo(10 - c));
         for (std::size_t r = 0; r < rows; ++r) {
-            if (r > 0) f = f * ratio;  // one rounding per step
+            if (r > 0) f = f * ratio;           // one rounding per step
             if (f >= FrequencyLimit) continue;  // stays empty, no name either
             char buf[24];
             const auto end = std::to_chars(buf, buf + sizeof buf, RoundHalfEven(f)).ptr;

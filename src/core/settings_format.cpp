@@ -62,9 +62,7 @@ std::vector<std::string> ReadSettingsLines(std::string_view fileBytes) {
     const bool utf8 = IsValidUtf8(text);
 
     std::vector<std::string> lines;
-    const auto addLine = [&](std::string_view line) {
-        lines.push_back(utf8 ? std::string(line) : DecodeCp1252(line));
-    };
+    const auto addLine = [&](std::string_view line) { lines.push_back(utf8 ? std::string(line) : DecodeCp1252(line)); };
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -97,8 +95,10 @@ std::string WriteSettingsBytes(const std::vector<std::string>& lines) {
         AppendUtf8(utf8, c);
         if (c >= 0x80) ascii = false;
         const int b = UnicodeToCp1252(c);
-        if (b < 0) representable = false;
-        else cp1252 += static_cast<char>(b);
+        if (b < 0)
+            representable = false;
+        else
+            cp1252 += static_cast<char>(b);
     };
     for (const std::string& line : lines) {
         for (std::size_t i = 0; i < line.size();) {

@@ -107,8 +107,11 @@ constexpr double T21 = 1.0 / 51090942171709440000.0;
         const double sign = 1.0 - 2.0 * (oddK * oddK);
         const double r = d * PiOver22050;
         const double z = r * r;
+        // Horner's scheme reads best on one line.
+        // clang-format off
         const double p =
             r + r * z * (T3 + z * (T5 + z * (T7 + z * (T9 + z * (T11 + z * (T13 + z * (T15 + z * (T17 + z * (T19 + z * T21)))))))));
+        // clang-format on
         const double y = sign * p * 4000.0;
         const double n = (y + RoundMagic) - RoundMagic;
         const double magnitude = std::fabs(a[j]);

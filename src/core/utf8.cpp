@@ -22,12 +22,16 @@ std::size_t Utf8Sequence(std::string_view s, std::size_t pos, char32_t& cp) {
         len = 2;
     } else if (InRange(b0, 0xE0, 0xEF)) {
         len = 3;
-        if (b0 == 0xE0) lo = 0xA0;       // no overlong forms
-        else if (b0 == 0xED) hi = 0x9F;  // no surrogates
+        if (b0 == 0xE0)
+            lo = 0xA0;  // no overlong forms
+        else if (b0 == 0xED)
+            hi = 0x9F;  // no surrogates
     } else if (InRange(b0, 0xF0, 0xF4)) {
         len = 4;
-        if (b0 == 0xF0) lo = 0x90;       // no overlong forms
-        else if (b0 == 0xF4) hi = 0x8F;  // nothing beyond U+10FFFF
+        if (b0 == 0xF0)
+            lo = 0x90;  // no overlong forms
+        else if (b0 == 0xF4)
+            hi = 0x8F;  // nothing beyond U+10FFFF
     } else {
         return 0;
     }

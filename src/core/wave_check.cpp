@@ -36,8 +36,7 @@ std::optional<std::span<const uint8_t>> WaveFrameData(std::span<const uint8_t> i
                     HasId(image, 12, "fmt ") && Read32(image, 16) == 16 && Read16(image, 20) == 1 &&
                     Read16(image, 22) == ChannelCount && Read32(image, 24) == SampleRate &&
                     Read32(image, 28) == ByteRate && Read16(image, 32) == BytesPerFrame &&
-                    Read16(image, 34) == BitsPerSample && HasId(image, 36, "data") &&
-                    Read32(image, 40) == dataBytes;
+                    Read16(image, 34) == BitsPerSample && HasId(image, 36, "data") && Read32(image, 40) == dataBytes;
     if (!ok) return std::nullopt;
     return image.subspan(HeaderBytes);
 }

@@ -21,7 +21,7 @@ std::size_t RoundedUp(std::size_t bytes) { return (bytes + HugePage - 1) / HugeP
 void* AllocateImageBytes(std::size_t bytes) {
     if (!IsLarge(bytes)) return ::operator new(bytes);
     if (bytes > static_cast<std::size_t>(-1) - HugePage) throw std::bad_alloc();
-    void* memory = ::operator new(RoundedUp(bytes), std::align_val_t{HugePage});
+    void* memory = ::operator new (RoundedUp(bytes), std::align_val_t{HugePage});
 #if defined(MADV_HUGEPAGE)
     // Only a hint: where huge pages are off, small ones serve as before.
     madvise(memory, RoundedUp(bytes), MADV_HUGEPAGE);
@@ -33,7 +33,7 @@ void ReleaseImageBytes(void* memory, std::size_t bytes) noexcept {
     if (!IsLarge(bytes))
         ::operator delete(memory);
     else
-        ::operator delete(memory, std::align_val_t{HugePage});
+        ::operator delete (memory, std::align_val_t{HugePage});
 }
 
 }  // namespace orvik

@@ -1,10 +1,10 @@
 #include "platform/file_reader.h"
 
-#include <QFile>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <cerrno>
 
 namespace orvik {
 

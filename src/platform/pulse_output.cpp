@@ -229,9 +229,10 @@ struct PulseOutput::Connection {
         attr.prebuf = static_cast<uint32_t>(-1);
         attr.minreq = static_cast<uint32_t>(-1);
         attr.fragsize = static_cast<uint32_t>(-1);
-        if (pa_stream_connect_playback(stream, nullptr, &attr,
-                                       static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED),
-                                       nullptr, nullptr) < 0)
+        if (pa_stream_connect_playback(
+                stream, nullptr, &attr,
+                static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED), nullptr,
+                nullptr) < 0)
             failLocked();
     }
 
@@ -372,7 +373,9 @@ struct PulseOutput::Connection {
         }
     }
 
-    static void onWritable(pa_stream*, std::size_t, void* userdata) { static_cast<Connection*>(userdata)->writeLocked(); }
+    static void onWritable(pa_stream*, std::size_t, void* userdata) {
+        static_cast<Connection*>(userdata)->writeLocked();
+    }
 
     static void onDrained(pa_stream*, int success, void* userdata) {
         auto* self = static_cast<Connection*>(userdata);
@@ -394,11 +397,11 @@ struct PulseOutput::Connection {
     const std::atomic<bool>& cancelled;
 
     pa_threaded_mainloop* loop = nullptr;
-    pa_context* context = nullptr;  // loop lock
-    pa_stream* stream = nullptr;    // loop lock
-    pa_operation* drain = nullptr;  // loop lock
+    pa_context* context = nullptr;       // loop lock
+    pa_stream* stream = nullptr;         // loop lock
+    pa_operation* drain = nullptr;       // loop lock
     pa_time_event* restTimer = nullptr;  // loop lock: corks the stream once the program rests
-    bool corked = true;             // loop lock
+    bool corked = true;                  // loop lock
 
     // The tone being written (loop lock).
     std::span<const uint8_t> job;

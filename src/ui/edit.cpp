@@ -9,8 +9,10 @@ TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {}
 void TEdit::keyPressEvent(QKeyEvent* event) {
     if (keyPress_) {
         QChar key;
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) key = QChar(13);
-        else if (!event->text().isEmpty()) key = event->text().at(0);
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            key = QChar(13);
+        else if (!event->text().isEmpty())
+            key = event->text().at(0);
         if (!key.isNull()) {
             keyPress_(key);
             if (key.isNull()) {

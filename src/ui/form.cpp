@@ -26,14 +26,14 @@
 #include "core/tone_length.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
-#include "ui/edit.h"
-#include "ui/guard.h"
-#include "ui/qt_text.h"
 #include "ui/check_box.h"
 #include "ui/colour.h"
 #include "ui/combo_box.h"
+#include "ui/edit.h"
+#include "ui/guard.h"
 #include "ui/label.h"
 #include "ui/memo.h"
+#include "ui/qt_text.h"
 #include "ui/spin_edit.h"
 #include "ui/string_grid.h"
 #include "ui/track_bar.h"
@@ -45,7 +45,6 @@ namespace {
 constexpr uint32_t White = 16777215;
 constexpr uint32_t Cyan = 16776960;
 constexpr int PanelHeight = 57;
-
 
 QFont windowFont(int points) {
     // The classic dialog font is missing on most Linux desktops: ask for it,
@@ -125,8 +124,8 @@ void TForm1::buildControls() {
     CheckBox1 = new TCheckBox(Panel1);
     CheckBox1->setText(QStringLiteral("Aushalten"));
     place(CheckBox1, "CheckBox1", 312, 0, 73, 17);
-    CheckBox1->setToolTip(QStringLiteral(
-        "Solange das Häkchen gesetzt ist, wird der Ton immer wieder von neuem abgespielt"));
+    CheckBox1->setToolTip(
+        QStringLiteral("Solange das Häkchen gesetzt ist, wird der Ton immer wieder von neuem abgespielt"));
 
     BStop = new QPushButton(QStringLiteral("Stop"), Panel1);
     place(BStop, "BStop", 384, 0, 57, 22);
@@ -152,8 +151,7 @@ void TForm1::buildControls() {
     TrackBar1 = new TTrackBar(Panel1);
     place(TrackBar1, "TrackBar1", 56, 24, 401, 30);
     TrackBar1->SetPosition(50);
-    TrackBar1->setToolTip(
-        QStringLiteral("Lautstärkeregler (Die Lautstärke wird noch von Ihrer Anlage mitbestimmt)"));
+    TrackBar1->setToolTip(QStringLiteral("Lautstärkeregler (Die Lautstärke wird noch von Ihrer Anlage mitbestimmt)"));
     nameAfter(TrackBar1, Label3);
 
     LLaut = new TLabel(Panel1);
@@ -336,8 +334,7 @@ void TForm1::SEKammertonChange() {
     // cannot be built from simply leaves the previous table standing.
     try {
         ComboBox1Change(nullptr);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void TForm1::RoundDecimalTable() {
@@ -367,7 +364,9 @@ PlaybackOps TForm1::playbackOps() {
     return ops;
 }
 
-void TForm1::PlayTone(uint32_t duration, const Partials& partials) { orvik::PlayTone(playbackOps(), duration, partials); }
+void TForm1::PlayTone(uint32_t duration, const Partials& partials) {
+    orvik::PlayTone(playbackOps(), duration, partials);
+}
 
 void TForm1::PlayFrequency(uint32_t duration, double frequency) {
     orvik::PlayFrequency(playbackOps(), duration, frequency);
@@ -405,7 +404,8 @@ void TForm1::EFrequenzDblClick() { PlayEnteredFrequency(); }
 void TForm1::PlayEnteredFrequency() {
     const std::string word = FirstWord(Utf8FromQString(EFrequenz->text()));
     const QString separator = QLocale().decimalPoint();
-    const char decimal = separator.size() == 1 && separator.at(0).unicode() < 0x80 ? char(separator.at(0).unicode()) : '.';
+    const char decimal =
+        separator.size() == 1 && separator.at(0).unicode() < 0x80 ? char(separator.at(0).unicode()) : '.';
     const double frequency = StrToFloat(word, decimal);
     if (frequency > FrequencyLimit) {
         platform_.boxes.message(QStringLiteral("Frequenz zu hoch"));
@@ -424,7 +424,7 @@ void TForm1::CheckBox1Click() {
     } else {
         SpinEdit1->SetValue(UnsustainedLength(SpinEdit1->Value()));
         StringGrid1->SetBackgroundColour(White);
-    StringGrid1->setAccessibleName(QStringLiteral("Frequenztabelle"));
+        StringGrid1->setAccessibleName(QStringLiteral("Frequenztabelle"));
         BStop->setEnabled(false);
     }
 }
@@ -496,23 +496,23 @@ void TForm1::CreateDesktopShortcut() {
 
 void TForm1::Label4Click() {
     switch (NextPageStep(Memo1->isVisibleTo(this), Utf8FromQString(Memo1->FirstLine()))) {
-    case PageStep::ShowPage1:
-        Memo1->SetText(QStringFromUtf8(InfoPage1));
-        Memo1->show();
-        StringGrid1->hide();
-        break;
-    case PageStep::ShowPage2:
-        Memo1->SetText(QStringFromUtf8(InfoPage2));
-        break;
-    case PageStep::ShowPage3:
-        Memo1->SetText(QStringFromUtf8(InfoPage3));
-        break;
-    case PageStep::BackToTable:
-        Memo1->hide();
-    Memo1->setAccessibleName(QStringLiteral("Infotext"));
-        StringGrid1->show();
-        ComboBox1Change(nullptr);
-        break;
+        case PageStep::ShowPage1:
+            Memo1->SetText(QStringFromUtf8(InfoPage1));
+            Memo1->show();
+            StringGrid1->hide();
+            break;
+        case PageStep::ShowPage2:
+            Memo1->SetText(QStringFromUtf8(InfoPage2));
+            break;
+        case PageStep::ShowPage3:
+            Memo1->SetText(QStringFromUtf8(InfoPage3));
+            break;
+        case PageStep::BackToTable:
+            Memo1->hide();
+            Memo1->setAccessibleName(QStringLiteral("Infotext"));
+            StringGrid1->show();
+            ComboBox1Change(nullptr);
+            break;
     }
 }
 
@@ -543,7 +543,8 @@ void TForm1::DrawAdvert() {
         courier.setFixedPitch(true);
         painter.setFont(courier);
         const int ascent = painter.fontMetrics().ascent();
-        for (const AdvertText& text : AdvertTexts()) painter.drawText(text.x, text.y + ascent, QStringFromUtf8(text.text));
+        for (const AdvertText& text : AdvertTexts())
+            painter.drawText(text.x, text.y + ascent, QStringFromUtf8(text.text));
         painter.setPen(ColourFromNumber(AdvertColour));
         int y = 0;
         for (std::string_view line : PictureLines()) {

@@ -1,12 +1,12 @@
 #include "ui/input_gate.h"
 
 #include <QApplication>
-#include <QWidget>
-#include <QWindow>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <QWidget>
+#include <QWindow>
 
 namespace orvik {
 
@@ -14,36 +14,36 @@ namespace {
 
 bool isUserInput(QEvent::Type type) {
     switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Wheel:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TouchCancel:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-    case QEvent::ContextMenu:
-        return true;
-    default:
-        return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return false;
     }
 }
 
 bool isAutoRepeat(const QEvent& event) {
     switch (event.type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-        return static_cast<const QKeyEvent&>(event).isAutoRepeat();
-    default:
-        return false;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+            return static_cast<const QKeyEvent&>(event).isAutoRepeat();
+        default:
+            return false;
     }
 }
 
@@ -54,8 +54,8 @@ std::function<std::unique_ptr<QEvent>()> Recipe(const QEvent& event) {
         return [type = mouse->type(), position = mouse->position(), scene = mouse->scenePosition(),
                 global = mouse->globalPosition(), button = mouse->button(), buttons = mouse->buttons(),
                 modifiers = mouse->modifiers(), time = mouse->timestamp(), device = mouse->pointingDevice()] {
-            auto made = std::make_unique<QMouseEvent>(type, position, scene, global, button, buttons, modifiers,
-                                                      device);
+            auto made =
+                std::make_unique<QMouseEvent>(type, position, scene, global, button, buttons, modifiers, device);
             made->setTimestamp(time);
             return made;
         };
@@ -103,7 +103,6 @@ InputGate::Hold::~Hold() {
     gate_.holds_ = 0;
     gate_.deliverHeld();
 }
-
 
 bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     // The window system hands input to the top-level window, which passes it

@@ -61,7 +61,7 @@ private:
         int autoRepeatKey = 0;  // the key of a held auto-repeat press, else 0
     };
     int holds_ = 0;
-    int nesting_ = 0;  // delivered events being handled, one inside the other
+    int nesting_ = 0;        // delivered events being handled, one inside the other
     bool deferred_ = false;  // a play deep in the nesting holds on until its request returns
     std::deque<Held> held_;
 };

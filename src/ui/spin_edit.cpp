@@ -17,9 +17,7 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
     connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::changed);
 }
 
-int32_t TSpinEdit::Value() const {
-    return StrToIntDef(lineEdit()->text().toStdString(), 0);
-}
+int32_t TSpinEdit::Value() const { return StrToIntDef(lineEdit()->text().toStdString(), 0); }
 
 void TSpinEdit::SetValue(int32_t v) { SetText(QString::number(v)); }
 

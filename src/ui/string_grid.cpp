@@ -25,19 +25,16 @@ class TStringGridModel final : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : rows_;
-    }
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : cols_;
-    }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : rows_; }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : cols_; }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!Contains(index.column(), index.row())) return {};
         const QString& text = cells_[Offset(index.column(), index.row())];
         if (role == Qt::DisplayRole) return text;
         // A screen reader speaks a cell as one line ("440 a1"), and an
         // empty one as empty rather than as nothing.
-        if (role == Qt::AccessibleTextRole) return text.trimmed().isEmpty() ? QStringLiteral("leer") : text.simplified();
+        if (role == Qt::AccessibleTextRole)
+            return text.trimmed().isEmpty() ? QStringLiteral("leer") : text.simplified();
         return {};
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
@@ -223,7 +220,6 @@ QString TStringGrid::Cell(int col, int row) const {
     return model_->Contains(col, row) ? model_->At(col, row) : QString();
 }
 
-
 void TStringGrid::SetCells(const std::vector<std::vector<std::string>>& table) {
     const int cols = static_cast<int>(table.size());
     const int rows = table.empty() ? 0 : static_cast<int>(table.front().size());
@@ -263,9 +259,7 @@ void TStringGrid::ApplyStartupBehaviour() {
 
 void TStringGrid::SetMouseDownHandler(std::function<void()> handler) { mouseDownHandler_ = std::move(handler); }
 
-void TStringGrid::SetKeyDownHandler(std::function<void(int& key)> handler) {
-    keyDownHandler_ = std::move(handler);
-}
+void TStringGrid::SetKeyDownHandler(std::function<void(int& key)> handler) { keyDownHandler_ = std::move(handler); }
 
 void TStringGrid::SetOverlay(std::function<void(QPainter&)> paint) {
     overlay_ = std::move(paint);
@@ -319,9 +313,9 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // The handler turned the key into another one.
-    QKeyEvent substitute(event->type(), key, event->modifiers(), event->nativeScanCode(),
-                         event->nativeVirtualKey(), event->nativeModifiers(), QString(),
-                         event->isAutoRepeat(), static_cast<quint16>(event->count()));
+    QKeyEvent substitute(event->type(), key, event->modifiers(), event->nativeScanCode(), event->nativeVirtualKey(),
+                         event->nativeModifiers(), QString(), event->isAutoRepeat(),
+                         static_cast<quint16>(event->count()));
     QTableView::keyPressEvent(&substitute);
     event->setAccepted(substitute.isAccepted());
 }

@@ -16,9 +16,8 @@ namespace {
 // Characters as the user sees them: every byte that does not continue a
 // UTF-8 sequence starts one.
 std::size_t CharCount(std::string_view s) {
-    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 // Each run of two or more blanks with the word in front of it.
@@ -70,7 +69,8 @@ TEST(AdvertPicture, IsSeventyEightCrLfSeparatedLines) {
     const auto lines = PictureLines();
     ASSERT_EQ(lines.size(), 78u);
     std::string joined;
-    for (std::size_t y = 0; y < lines.size(); ++y) joined += std::string(lines[y]) + (y + 1 < lines.size() ? "\r\n" : "");
+    for (std::size_t y = 0; y < lines.size(); ++y)
+        joined += std::string(lines[y]) + (y + 1 < lines.size() ? "\r\n" : "");
     EXPECT_EQ(joined, pic);
 }
 
@@ -123,7 +123,12 @@ TEST(AdvertColour, IsRed162Green2Blue106) {
 }
 
 TEST(AdvertTexts, PositionsTextsAndLengths) {
-    struct Case { int x; int y; std::string_view text; std::size_t chars; };
+    struct Case {
+        int x;
+        int y;
+        std::string_view text;
+        std::size_t chars;
+    };
     const Case cases[] = {
         {200, 10, "Akkord Frequenzen       Frequenzverhälnisse", 43},
         {200, 30, "d1fa   293 352 440       6/5  5/4", 33},
@@ -210,7 +215,11 @@ TEST(AdvertTexts, ChordTableAgreesWithTheCadence) {
 // chord's lowest note (d1 = 880/3 Hz, c#1 = 275 Hz) by the table's ratios,
 // to the hundredth of a hertz, for 7 s in all.
 TEST(Cadence, CallsPlayTheTabledChordsInJustIntonation) {
-    struct Call { std::size_t row; uint32_t duration; double lowest; };
+    struct Call {
+        std::size_t row;
+        uint32_t duration;
+        double lowest;
+    };
     const Call calls[] = {{0, 150, 880.0 / 3}, {0, 50, 880.0 / 3}, {1, 100, 880.0 / 3},
                           {2, 150, 275.0},     {2, 50, 275.0},     {3, 200, 880.0 / 3}};
     const auto& cadence = Cadence();
@@ -235,8 +244,8 @@ TEST(Cadence, CallsPlayTheTabledChordsInJustIntonation) {
 
 TEST(Cadence, NotesComeFirstAndTheirOctavesFollow) {
     for (const auto& chord : Cadence()) {
-        const auto sounding = static_cast<std::size_t>(
-            std::find(chord.partials.begin(), chord.partials.end(), 0.0) - chord.partials.begin());
+        const auto sounding = static_cast<std::size_t>(std::find(chord.partials.begin(), chord.partials.end(), 0.0) -
+                                                       chord.partials.begin());
         ASSERT_TRUE(sounding == 6 || sounding == 8);
         const std::size_t notes = sounding / 2;
         for (std::size_t k = 0; k < notes; ++k)

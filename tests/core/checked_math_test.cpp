@@ -34,9 +34,12 @@ TEST(CheckedArithmetic, NarrowingChecksTheRange) {
 }
 
 TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {
-    struct Case { long double x; int64_t expected; };
-    for (auto c : {Case{0.5L, 0}, Case{1.5L, 2}, Case{2.5L, 2}, Case{-2.5L, -2}, Case{27.5L, 28},
-                   Case{12.5L, 12}, Case{62.5L, 62}, Case{2.4999L, 2}, Case{-0.6L, -1}}) {
+    struct Case {
+        long double x;
+        int64_t expected;
+    };
+    for (auto c : {Case{0.5L, 0}, Case{1.5L, 2}, Case{2.5L, 2}, Case{-2.5L, -2}, Case{27.5L, 28}, Case{12.5L, 12},
+                   Case{62.5L, 62}, Case{2.4999L, 2}, Case{-0.6L, -1}}) {
         EXPECT_EQ(RoundHalfEven(c.x), c.expected) << static_cast<double>(c.x);
     }
     EXPECT_EQ(messageOf([] { RoundHalfEven(std::numeric_limits<long double>::quiet_NaN()); }),

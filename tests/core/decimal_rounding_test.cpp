@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "error_text.h"
 #include "core/pitch_table.h"
+#include "error_text.h"
 
 using namespace orvik;
 using orvik::testing::messageOf;

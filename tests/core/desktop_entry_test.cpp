@@ -26,12 +26,23 @@ std::string UnescapeString(const std::string& value) {
         }
         if (++i == value.size()) throw std::runtime_error("backslash at the end");
         switch (value[i]) {
-            case '\\': out += '\\'; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case 's': out += ' '; break;
-            default: throw std::runtime_error("unknown string escape");
+            case '\\':
+                out += '\\';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 's':
+                out += ' ';
+                break;
+            default:
+                throw std::runtime_error("unknown string escape");
         }
     }
     return out;
@@ -137,7 +148,8 @@ TEST(DesktopEntryText, LineBreakInThePathAddsNoKey) {
               "[Desktop Entry]\n"
               "Type=Application\n"
               "Name=Orvik\n"
-              R"(Exec="/tmp/x\nTerminal=true\n[Other]\rName=Evil/orvik")" "\n"
+              R"(Exec="/tmp/x\nTerminal=true\n[Other]\rName=Evil/orvik")"
+              "\n"
               "Path=/\n"
               "Terminal=false\n");
     const auto keys = ParseEntry(text);
@@ -147,7 +159,10 @@ TEST(DesktopEntryText, LineBreakInThePathAddsNoKey) {
 }
 
 TEST(QuoteExecArgument, QuotesAndEscapesInTheRightLayers) {
-    struct Case { std::string path; const char* expected; };
+    struct Case {
+        std::string path;
+        const char* expected;
+    };
     const std::vector<Case> cases = {
         {"/opt/orvik/orvik", "/opt/orvik/orvik"},
         {"/home/jürgen/orvik", "/home/jürgen/orvik"},
@@ -191,9 +206,11 @@ TEST(DesktopEntryText, ExecReadsBackAsThePath) {
 }
 
 TEST(QuoteExecArgument, RefusesWhatAnEntryCannotHold) {
-    for (const std::string& path : {std::string("/opt/a\x01" "b/orvik"), std::string("/opt/a\x1B[2J/orvik"),
-                                    std::string("/opt/a\x7F/orvik"), Bytes("/opt/a\0b/orvik"),
-                                    std::string("/opt/Halbt\xF6ne/orvik"), std::string("/opt/orvik\xC3")}) {
+    for (const std::string& path :
+         {std::string("/opt/a\x01"
+                      "b/orvik"),
+          std::string("/opt/a\x1B[2J/orvik"), std::string("/opt/a\x7F/orvik"), Bytes("/opt/a\0b/orvik"),
+          std::string("/opt/Halbt\xF6ne/orvik"), std::string("/opt/orvik\xC3")}) {
         for (auto f : {QuoteExecArgument, DesktopEntryText}) {
             try {
                 f(path);

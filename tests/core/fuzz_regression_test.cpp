@@ -162,7 +162,10 @@ TEST(FuzzEdges, FirstWordStopsAtTheBlankOnly) {
     };
     const std::vector<Case> cases = {
         {Bytes("1\0 2", 4), Bytes("1\0", 2)},
-        {"440\xC2\xA0" "a1", "440\xC2\xA0" "a1"},
+        {"440\xC2\xA0"
+         "a1",
+         "440\xC2\xA0"
+         "a1"},
         {"  ", ""},
         {"\t440 a1", "\t440"},
     };
@@ -191,7 +194,11 @@ TEST(FuzzEdges, SettingsLinesComeBackAsWritten) {
         {"the two bytes of a UTF-8 letter on two lines", {"\xC3", "\xB6"}, {"Ã", "¶"}},
         {"a cut sequence", {"\xE2\x82"}, {"â‚"}},
         {"surrogate bytes", {"\xED\xA0\x80"}, {"í\xC2\xA0€"}},
-        {"a byte-order mark as a character", {"\xEF\xBB\xBF" "1000"}, {"\xEF\xBB\xBF" "1000"}},
+        {"a byte-order mark as a character",
+         {"\xEF\xBB\xBF"
+          "1000"},
+         {"\xEF\xBB\xBF"
+          "1000"}},
         {"breaks and NULs only", {"\r", "\n", "\r\n", Bytes("\0", 1)}, {" ", " ", "  ", " "}},
         {"empty lines at the end", {"1", "", ""}, {"1", "", ""}},
     };
@@ -227,20 +234,32 @@ TEST(FuzzEdges, RoundingHandMadeCells) {
     };
     const std::vector<Case> cases = {
         {"the 64-bit product may leave the 32-bit range",
-         {{"2147482000", "2147483647"}}, {{"2147482000", "2147484000"}}, nullptr},
+         {{"2147482000", "2147483647"}},
+         {{"2147482000", "2147484000"}},
+         nullptr},
         {"halfway at the bottom of the range goes to the even thousand",
-         {{"-2147483648", "-2147482500"}}, {{"-2147483648", "-2147482000"}}, nullptr},
+         {{"-2147483648", "-2147482500"}},
+         {{"-2147483648", "-2147482000"}},
+         nullptr},
         {"a step of exactly -2^31 fits", {{"2147483647", "-1"}}, {{"2147483647", "-1"}}, nullptr},
         {"a step of -2^31 - 1 does not", {{"2147483647", "-2"}}, {{"2147483647", "-2"}}, "Integerüberlauf"},
         {"nor one of 2^31", {{"-2147483648", "0"}}, {{"-2147483648", "0"}}, "Integerüberlauf"},
         {"hex and padded spellings are read, decimal is written",
-         {{"$10", "0x40"}, {"0", "+0025"}, {"+0025", "-0"}}, {{"$10", "60"}, {"0", "20"}, {"+0025", "-0"}}, nullptr},
-        {"a leading blank leaves an empty first word", {{"0", " 440"}}, {{"0", " 440"}},
+         {{"$10", "0x40"}, {"0", "+0025"}, {"+0025", "-0"}},
+         {{"$10", "60"}, {"0", "20"}, {"+0025", "-0"}},
+         nullptr},
+        {"a leading blank leaves an empty first word",
+         {{"0", " 440"}},
+         {{"0", " 440"}},
          "'' ist kein gültiger Integerwert"},
-        {"a tab does not end the word", {{"0", "440\ta1"}}, {{"0", "440\ta1"}},
+        {"a tab does not end the word",
+         {{"0", "440\ta1"}},
+         {{"0", "440\ta1"}},
          "'440\ta1' ist kein gültiger Integerwert"},
-        {"a cell is read only above a filled one", {{"garbage"}, {"garbage", ""}, {}},
-         {{"garbage"}, {"garbage", ""}, {}}, nullptr},
+        {"a cell is read only above a filled one",
+         {{"garbage"}, {"garbage", ""}, {}},
+         {{"garbage"}, {"garbage", ""}, {}},
+         nullptr},
     };
     for (const Case& c : cases) {
         TextTable t = c.in;
@@ -278,9 +297,9 @@ TEST(FuzzEdges, PitchTablesAtTheBottomOfTheIntegerRange) {
         int32_t rows;
         bool raises;
     };
-    for (const Case c : {Case{-33554432, 13, false}, Case{-33554433, 13, true}, Case{-33554431, 25, false},
-                         Case{-33554432, 25, true}, Case{-33670921, 200, false}, Case{-33670922, 200, true},
-                         Case{-67108864, 13, true}}) {
+    for (const Case c :
+         {Case{-33554432, 13, false}, Case{-33554433, 13, true}, Case{-33554431, 25, false}, Case{-33554432, 25, true},
+          Case{-33670921, 200, false}, Case{-33670922, 200, true}, Case{-67108864, 13, true}}) {
         const TextTable raw = ComputePitchTable(c.pitch, c.rows, false);
         bool belowRange = false;
         for (const auto& column : raw) {

@@ -88,10 +88,19 @@ TEST(InfoPages, ClickingCyclesThroughThePagesAndBackToTheTable) {
         const auto step = NextPageStep(visible, FirstLine(text));
         seen.push_back(step);
         switch (step) {
-            case PageStep::ShowPage1: text = InfoPage1; visible = true; break;
-            case PageStep::ShowPage2: text = InfoPage2; break;
-            case PageStep::ShowPage3: text = InfoPage3; break;
-            case PageStep::BackToTable: visible = false; break;
+            case PageStep::ShowPage1:
+                text = InfoPage1;
+                visible = true;
+                break;
+            case PageStep::ShowPage2:
+                text = InfoPage2;
+                break;
+            case PageStep::ShowPage3:
+                text = InfoPage3;
+                break;
+            case PageStep::BackToTable:
+                visible = false;
+                break;
         }
     }
     const std::vector<PageStep> cycle = {PageStep::ShowPage1, PageStep::ShowPage2, PageStep::ShowPage3,
@@ -102,7 +111,11 @@ TEST(InfoPages, ClickingCyclesThroughThePagesAndBackToTheTable) {
 }
 
 TEST(NextPageStep, DecidesByVisibilityAndTheDigitsOfTheFirstLine) {
-    struct Case { bool visible; std::string_view line; PageStep expected; };
+    struct Case {
+        bool visible;
+        std::string_view line;
+        PageStep expected;
+    };
     const Case cases[] = {
         {false, "", PageStep::ShowPage1},
         {false, "   Seite 3      x", PageStep::ShowPage1},  // hidden memo: its old text does not count

@@ -28,7 +28,10 @@ int64_t Nearest(int64_t sample, int64_t level) {
 }  // namespace
 
 TEST(VolumeLevel, FollowsThePositionToTheNearestLevel) {
-    struct Case { int32_t position; uint16_t level; };
+    struct Case {
+        int32_t position;
+        uint16_t level;
+    };
     for (auto c : {Case{0, 0}, Case{1, 655}, Case{10, 6554}, Case{25, 16384}, Case{33, 21627}, Case{50, 32768},
                    Case{75, 49152}, Case{99, 64881}, Case{100, 65535}}) {
         EXPECT_EQ(VolumeLevel(c.position), c.level) << c.position;
@@ -40,10 +43,15 @@ TEST(VolumeLevel, GrowsWithThePosition) {
 }
 
 TEST(Channels, OneAlwaysStaysOn) {
-    struct Case { ChannelChoice before; Channel unticked; ChannelChoice after; };
-    for (auto c : {Case{{false, false}, Channel::Left, {false, true}}, Case{{false, false}, Channel::Right, {true, false}},
-                   Case{{false, true}, Channel::Left, {false, true}}, Case{{true, false}, Channel::Right, {true, false}},
-                   Case{{true, true}, Channel::Left, {true, true}}}) {
+    struct Case {
+        ChannelChoice before;
+        Channel unticked;
+        ChannelChoice after;
+    };
+    for (auto c :
+         {Case{{false, false}, Channel::Left, {false, true}}, Case{{false, false}, Channel::Right, {true, false}},
+          Case{{false, true}, Channel::Left, {false, true}}, Case{{true, false}, Channel::Right, {true, false}},
+          Case{{true, true}, Channel::Left, {true, true}}}) {
         EXPECT_EQ(KeepOneChannelOn(c.before, c.unticked), c.after);
     }
     const ChannelLevels both = LevelsFor(50, {true, true}), left = LevelsFor(50, {true, false});
@@ -67,7 +75,7 @@ TEST(ScaleSample, KnownValuesAndBounds) {
     EXPECT_EQ(ScaleSample(-32768, 65535), -32768);
     EXPECT_EQ(ScaleSample(32767, 65535), 32767);
     EXPECT_EQ(ScaleSample(-32768, 0), 0);
-    EXPECT_EQ(ScaleSample(32000, 32768), 16000);   // 16000.24
+    EXPECT_EQ(ScaleSample(32000, 32768), 16000);    // 16000.24
     EXPECT_EQ(ScaleSample(-32768, 32768), -16384);  // -16384.25
     EXPECT_EQ(ScaleSample(1, 32768), 1);            // 0.500008, just above half
     EXPECT_EQ(ScaleSample(-1, 32768), -1);

@@ -64,8 +64,7 @@ TEST(ComputePitchTable, SemitonesAt440WithNoteNames) {
     const TextTable t = ComputePitchTable(440, 13, true);
     expectShape(t, 13);
     for (std::size_t r = 0; r < 13; ++r)
-        for (std::size_t c = 0; c < 11; ++c)
-            EXPECT_EQ(t[c][r], Semitones440[r][c]) << "column " << c << " row " << r;
+        for (std::size_t c = 0; c < 11; ++c) EXPECT_EQ(t[c][r], Semitones440[r][c]) << "column " << c << " row " << r;
 }
 
 // Every cell of every table lies within a hertz of the exact geometric
@@ -73,8 +72,9 @@ TEST(ComputePitchTable, SemitonesAt440WithNoteNames) {
 // here, the rounding of the last digit in the worked values below.
 TEST(ComputePitchTable, CellsFollowTheGeometricSeries) {
     for (int32_t rows : {13, 25, 200}) {
-        const long double ratio = rows == 13 ? std::pow(2.0L, 1.0L / 12) : rows == 25 ? std::pow(2.0L, 1.0L / 24)
-                                                                                      : std::pow(2.0L, 1.0L / 200);
+        const long double ratio = rows == 13   ? std::pow(2.0L, 1.0L / 12)
+                                  : rows == 25 ? std::pow(2.0L, 1.0L / 24)
+                                               : std::pow(2.0L, 1.0L / 200);
         const TextTable t = ComputePitchTable(500, rows, false);
         for (int c = 0; c < 11; ++c) {
             for (int r = 0; r < rows; ++r) {
@@ -150,8 +150,12 @@ TEST(ComputePitchTable, OnlyTheSemitoneTableIsNamedAndColumnTenIsCut) {
         for (std::size_t col = 0; col < 11; ++col) {
             for (std::size_t r = 0; r < t[col].size(); ++r) {
                 const std::string& cell = t[col][r];
-                if (c.rows != 13 || col != 5) { EXPECT_EQ(cell.find(' '), std::string::npos) << cell; }
-                if (col < 10) { EXPECT_FALSE(cell.empty()) << col << "/" << r; }
+                if (c.rows != 13 || col != 5) {
+                    EXPECT_EQ(cell.find(' '), std::string::npos) << cell;
+                }
+                if (col < 10) {
+                    EXPECT_FALSE(cell.empty()) << col << "/" << r;
+                }
             }
         }
         for (std::size_t r = 0; r < t[10].size(); ++r)
@@ -177,7 +181,9 @@ TEST(ComputePitchTable, NegativeConcertPitchIsNeverCut) {
             ASSERT_FALSE(cell.empty()) << c << "/" << r;
             EXPECT_EQ(cell[0], '-') << cell;
             // the positive table mirrored (rounding ties are symmetric)
-            if (!Semitones440[r][c].empty()) { EXPECT_EQ(cell, "-" + Semitones440[r][c]) << c << "/" << r; }
+            if (!Semitones440[r][c].empty()) {
+                EXPECT_EQ(cell, "-" + Semitones440[r][c]) << c << "/" << r;
+            }
         }
     }
     EXPECT_EQ(t[5][0], "-440 a1");

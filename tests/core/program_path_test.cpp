@@ -7,16 +7,26 @@
 using namespace orvik;
 
 TEST(ProgramDirectory, UpToAndIncludingTheLastSlash) {
-    struct Case { const char* path; const char* expected; };
-    for (const Case& c : {Case{"/usr/local/bin/orvik", "/usr/local/bin/"}, Case{"/orvik", "/"},
-                          Case{"orvik", ""}, Case{"", ""}, Case{"/opt/orvik/", "/opt/orvik/"},
-                          Case{"./orvik", "./"}, Case{"/höhe/tön/orvik", "/höhe/tön/"},
+    struct Case {
+        const char* path;
+        const char* expected;
+    };
+    for (const Case& c : {
+             Case{"/usr/local/bin/orvik", "/usr/local/bin/"},
+             Case{"/orvik", "/"},
+             Case{"orvik", ""},
+             Case{"", ""},
+             Case{"/opt/orvik/", "/opt/orvik/"},
+             Case{"./orvik", "./"},
+             Case{"/höhe/tön/orvik", "/höhe/tön/"},
 #ifdef _WIN32
-                          Case{"C:\\Programme\\orvik.exe", "C:\\Programme\\"}, Case{"D:orvik.exe", "D:"},
-                          Case{"C:\\a/b\\orvik.exe", "C:\\a/b\\"},
+             Case{"C:\\Programme\\orvik.exe", "C:\\Programme\\"},
+             Case{"D:orvik.exe", "D:"},
+             Case{"C:\\a/b\\orvik.exe", "C:\\a/b\\"},
 #else
-                          // Backslash and colon are ordinary file-name characters here.
-                          Case{"/opt/a\\b:c", "/opt/"}, Case{"C:\\Programme\\orvik.exe", ""},
+             // Backslash and colon are ordinary file-name characters here.
+             Case{"/opt/a\\b:c", "/opt/"},
+             Case{"C:\\Programme\\orvik.exe", ""},
 #endif
          }) {
         EXPECT_EQ(ProgramDirectory(c.path), c.expected) << c.path;
@@ -24,7 +34,10 @@ TEST(ProgramDirectory, UpToAndIncludingTheLastSlash) {
 }
 
 TEST(SettingsFileName, ReplacesTheLastThreeCharactersByIni) {
-    struct Case { const char* path; const char* expected; };
+    struct Case {
+        const char* path;
+        const char* expected;
+    };
     for (const Case& c : {
              Case{"/opt/orvik/orvik", "/opt/orvik/orini"},
              Case{"/x/sample.exe", "/x/sample.ini"},
@@ -44,7 +57,9 @@ TEST(SettingsFileName, ReplacesTheLastThreeCharactersByIni) {
              Case{"/x/a€bc", "/x/aini"},
              Case{"/x/Orvik\xF0\x9F\x8E\xB5", "/x/Orvini"},
              // A byte outside any valid sequence counts as one character.
-             Case{"/x/ab\xF6" "cd", "/x/abini"},
+             Case{"/x/ab\xF6"
+                  "cd",
+                  "/x/abini"},
              Case{"/x/abc\xE2\x82", "/x/abini"},
          }) {
         EXPECT_EQ(SettingsFileName(c.path), c.expected) << c.path;

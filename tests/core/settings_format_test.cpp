@@ -24,8 +24,8 @@ std::string Bytes(const char (&s)[N]) {
 // code page's mapping table; the five undefined bytes keep the C1 control
 // of their own number.
 const char* const HighGlyphs[32] = {
-    "€", "\xC2\x81", "‚", "ƒ", "„", "…", "†", "‡", "ˆ", "‰", "Š", "‹", "Œ", "\xC2\x8D", "Ž", "\xC2\x8F",
-    "\xC2\x90", "‘", "’", "“", "”", "•", "–", "—", "˜", "™", "š", "›", "œ", "\xC2\x9D", "ž", "Ÿ",
+    "€",        "\xC2\x81", "‚", "ƒ", "„", "…", "†", "‡", "ˆ", "‰", "Š", "‹", "Œ", "\xC2\x8D", "Ž", "\xC2\x8F",
+    "\xC2\x90", "‘",        "’", "“", "”", "•", "–", "—", "˜", "™", "š", "›", "œ", "\xC2\x9D", "ž", "Ÿ",
 };
 
 // The UTF-8 text of the character Windows-1252 byte `b` stands for.
@@ -39,7 +39,11 @@ std::string Glyph(unsigned char b) {
 }  // namespace
 
 TEST(ReadSettingsLines, SplitsAtEveryKindOfBreak) {
-    struct Case { const char* name; std::string bytes; Lines expected; };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Lines expected;
+    };
     const Lines stored = {"1000", "", "Halbtöne", "50", "440"};
     const std::vector<Case> cases = {
         {"as written", "1000\r\n\r\nHalbt\xF6ne\r\n50\r\n440\r\n", stored},
@@ -65,12 +69,22 @@ TEST(ReadSettingsLines, SplitsAtEveryKindOfBreak) {
 }
 
 TEST(ReadSettingsLines, NulEndsTheText) {
-    struct Case { const char* name; std::string bytes; Lines expected; };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Lines expected;
+    };
     const std::vector<Case> cases = {
         {"in the middle of a line", Bytes("1000\r\n50\0xyz\r\n440\r\n"), {"1000", "50"}},
-        {"right after a break", Bytes("1000\r\n\0" "50\r\n"), {"1000"}},
+        {"right after a break",
+         Bytes("1000\r\n\0"
+               "50\r\n"),
+         {"1000"}},
         {"between CR and LF", Bytes("a\r\0\nb"), {"a"}},
-        {"at the start", Bytes("\0" "1000\r\n"), {}},
+        {"at the start",
+         Bytes("\0"
+               "1000\r\n"),
+         {}},
         // What follows the NUL has no say in the decoding: the invalid
         // UTF-8 after it does not turn the UTF-8 text before it into 1252.
         {"ignored bytes do not decide the encoding", Bytes("Halbtöne\r\n\0\xF6\xFF"), {"Halbtöne"}},
@@ -82,7 +96,11 @@ TEST(ReadSettingsLines, NulEndsTheText) {
 }
 
 TEST(ReadSettingsLines, DecodesWindows1252UnlessTheTextIsValidUtf8) {
-    struct Case { const char* name; std::string bytes; Lines expected; };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Lines expected;
+    };
     const std::vector<Case> cases = {
         {"Windows-1252", "Halbt\xF6ne\r\n", {"Halbtöne"}},
         {"UTF-8", "Halbtöne\r\n", {"Halbtöne"}},
@@ -102,8 +120,14 @@ TEST(ReadSettingsLines, DecodesWindows1252UnlessTheTextIsValidUtf8) {
         {"lead byte at the very end", "ab\xF0", {"abð"}},
         // A UTF-8 byte-order mark from an editor is dropped; in a
         // Windows-1252 file the same bytes are three letters.
-        {"UTF-8 byte-order mark", "\xEF\xBB\xBF" "1000\r\nHalbtöne", {"1000", "Halbtöne"}},
-        {"byte-order mark bytes in Windows-1252", "\xEF\xBB\xBF" "1\xF6", {"ï»¿1ö"}},
+        {"UTF-8 byte-order mark",
+         "\xEF\xBB\xBF"
+         "1000\r\nHalbtöne",
+         {"1000", "Halbtöne"}},
+        {"byte-order mark bytes in Windows-1252",
+         "\xEF\xBB\xBF"
+         "1\xF6",
+         {"ï»¿1ö"}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ReadSettingsLines(c.bytes), c.expected) << c.name;
@@ -111,7 +135,11 @@ TEST(ReadSettingsLines, DecodesWindows1252UnlessTheTextIsValidUtf8) {
 }
 
 TEST(WriteSettingsBytes, WindowsCodePageWithCrLfAfterEveryLine) {
-    struct Case { const char* name; Lines lines; std::string expected; };
+    struct Case {
+        const char* name;
+        Lines lines;
+        std::string expected;
+    };
     const std::vector<Case> cases = {
         {"the five settings", {"1000", "", "Halbtöne", "50", "440"}, "1000\r\n\r\nHalbt\xF6ne\r\n50\r\n440\r\n"},
         {"no lines", {}, ""},
@@ -120,7 +148,8 @@ TEST(WriteSettingsBytes, WindowsCodePageWithCrLfAfterEveryLine) {
         // Bytes that are not UTF-8 are taken as Windows-1252 characters.
         {"stray Windows-1252 byte", {"Halbt\xF6ne"}, "Halbt\xF6ne\r\n"},
         // A break inside a line would split it when read back.
-        {"breaks and NUL inside a line", {"440\n1", Bytes("a\0b"), "c\rd", "e\r\nf"},
+        {"breaks and NUL inside a line",
+         {"440\n1", Bytes("a\0b"), "c\rd", "e\r\nf"},
          "440 1\r\na b\r\nc d\r\ne  f\r\n"},
     };
     for (const Case& c : cases) {
@@ -129,7 +158,10 @@ TEST(WriteSettingsBytes, WindowsCodePageWithCrLfAfterEveryLine) {
 }
 
 TEST(WriteSettingsBytes, FallsBackToUtf8WhenWindows1252WouldLoseText) {
-    struct Case { const char* name; Lines lines; };
+    struct Case {
+        const char* name;
+        Lines lines;
+    };
     const std::vector<Case> cases = {
         {"character outside the code page", {"1000", "440 Ω", "Halbtöne", "50", "440"}},
         {"U+0080 has no byte in the code page", {"\xC2\x80"}},
@@ -168,8 +200,8 @@ TEST(SettingsRoundTrip, EveryWindows1252Character) {
 // what was read: saving never alters the lines it is given.
 TEST(SettingsRoundTrip, ArbitraryBytesSurviveReadWriteRead) {
     const std::vector<std::string> pieces = {
-        "\r", "\n", "\r\n", "a", "1", " ", "\x80", "\x81", "\x9D", "\xC3", "\xB6", "\xF6", "\xFF", "\xE2",
-        "\x82", "\xAC", "\xF0", "\x9F", "\xED", "\xC2", "Halbtöne", "€", "Ω", "\xF0\x9F\x8E\xB5"};
+        "\r",   "\n",   "\r\n", "a",    "1",    " ",    "\x80", "\x81", "\x9D",     "\xC3", "\xB6", "\xF6",
+        "\xFF", "\xE2", "\x82", "\xAC", "\xF0", "\x9F", "\xED", "\xC2", "Halbtöne", "€",    "Ω",    "\xF0\x9F\x8E\xB5"};
     std::mt19937 random(20240501);
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 12);

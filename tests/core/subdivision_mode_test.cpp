@@ -9,7 +9,13 @@ using namespace orvik;
 // The five entries of the box, and texts a user may paste: the parts are
 // looked for anywhere, "Halb" before "Viertel" before "1/20".
 TEST(SubdivisionMode, ReadFromTheTextFirstMatchWins) {
-    struct Case { std::string text; int32_t rows; bool toTop; bool decimal; int32_t pitch; };
+    struct Case {
+        std::string text;
+        int32_t rows;
+        bool toTop;
+        bool decimal;
+        int32_t pitch;
+    };
     for (const Case& c : {Case{"Halbtöne", 13, false, false, 440}, Case{"Viertelstöne", 25, true, false, 440},
                           Case{"Dezimal Halb", 13, false, true, 500}, Case{"Dezimal Viertel", 25, true, true, 500},
                           Case{"Dezimal  1/20", 200, true, true, 500}, Case{"Viertel und Halb", 13, false, false, 440},

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "core/errors.h"
-#include "error_text.h"
 #include "core/wave.h"
+#include "error_text.h"
 
 using namespace orvik;
 using orvik::testing::messageOf;
@@ -70,7 +70,8 @@ int16_t referenceFrame(int32_t i, const Partials& f) {
 long firstFrameOffReference(const WaveImage& image, const Partials& f) {
     for (size_t i = 0; i < framesOf(image); ++i) {
         const int16_t left = sampleAt(image, i, 0);
-        if (left != sampleAt(image, i, 1) || left != referenceFrame(static_cast<int32_t>(i), f)) return static_cast<long>(i);
+        if (left != sampleAt(image, i, 1) || left != referenceFrame(static_cast<int32_t>(i), f))
+            return static_cast<long>(i);
     }
     return -1;
 }
@@ -85,20 +86,19 @@ struct FakeWindow {
     std::function<void(int round)> onMessages;
 
     PlaybackOps ops() {
-        return PlaybackOps{
-            [this](const WaveImage& image) {
-                played.push_back(image);
-                log += "P";
-            },
-            [this] {
-                log += "M";
-                ++messageRounds;
-                if (onMessages) onMessages(messageRounds);
-            },
-            [this] {
-                log += sustain ? "s" : "c";
-                return sustain;
-            }};
+        return PlaybackOps{[this](const WaveImage& image) {
+                               played.push_back(image);
+                               log += "P";
+                           },
+                           [this] {
+                               log += "M";
+                               ++messageRounds;
+                               if (onMessages) onMessages(messageRounds);
+                           },
+                           [this] {
+                               log += sustain ? "s" : "c";
+                               return sustain;
+                           }};
     }
 };
 
@@ -107,10 +107,13 @@ struct FakeWindow {
 // --- Partials -------------------------------------------------------------
 
 TEST(SineSample, KnownValues) {
-    struct Case { double a; int16_t expected; };
-    for (const auto& c : {Case{0, 0}, Case{-0.0, 0}, Case{440, 251}, Case{1000, 568}, Case{11000, 4000},
-                          Case{25000, -1632}, Case{11025, 4000}, Case{-11025, -4000}, Case{5512.5, 2828},
-                          Case{22050, 0}, Case{33075, -4000}}) {
+    struct Case {
+        double a;
+        int16_t expected;
+    };
+    for (const auto& c :
+         {Case{0, 0}, Case{-0.0, 0}, Case{440, 251}, Case{1000, 568}, Case{11000, 4000}, Case{25000, -1632},
+          Case{11025, 4000}, Case{-11025, -4000}, Case{5512.5, 2828}, Case{22050, 0}, Case{33075, -4000}}) {
         EXPECT_EQ(SineSample(c.a), c.expected) << c.a;
     }
 }
@@ -122,8 +125,11 @@ TEST(SineSample, NonFiniteArgumentsRaise) {
 }
 
 TEST(ChordSample, ZeroEndsTheListAndEqualNeighboursCount) {
-    struct Case { double x, y, z; };
-    for (const auto& c : {Case{440, 660, 880}, Case{1000, -1000.5, 3}, Case{1e9, 12345.678, QuietNaN}, Case{7, 7.0000001, Infinity}}) {
+    struct Case {
+        double x, y, z;
+    };
+    for (const auto& c :
+         {Case{440, 660, 880}, Case{1000, -1000.5, 3}, Case{1e9, 12345.678, QuietNaN}, Case{7, 7.0000001, Infinity}}) {
         const int expected = 2 * SineSample(c.x) + 2 * SineSample(c.y);
         // The arguments behind the zero are never looked at, not even a NaN.
         EXPECT_EQ(ChordSample(c.x, c.x, c.y, c.y, 0, c.z, c.z, c.z), expected) << c.x << " " << c.y;
@@ -149,7 +155,10 @@ TEST(ChordSample, SumsIndividuallyConvertedPartials) {
 // --- Images ---------------------------------------------------------------
 
 TEST(ToneImage, SampleValuesOfSingleTones) {
-    struct Case { double f; std::array<int16_t, 5> expected; };
+    struct Case {
+        double f;
+        std::array<int16_t, 5> expected;
+    };
     const std::array<size_t, 5> frames{0, 1, 2, 3, 25};
     for (const auto& c : {Case{440, {0, 2008, 4000, 5984, 32000}}, Case{1000, {0, 4544, 8992, 13264, -13056}}}) {
         FakeWindow window;
@@ -206,7 +215,8 @@ TEST(ToneImage, ZeroEndsTheChord) {
     EXPECT_TRUE(std::all_of(silent.begin() + WaveHeaderBytes, silent.end(), [](uint8_t b) { return b == 0; }));
     const auto longSilence = MakeToneImage(100, Partials{0, 440, 440, 440, 440, 440, 440, 440});
     ASSERT_EQ(longSilence.size(), 176444u);
-    EXPECT_TRUE(std::all_of(longSilence.begin() + WaveHeaderBytes, longSilence.end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(longSilence.begin() + WaveHeaderBytes, longSilence.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST(ToneImage, EightDistinctPartials) {
@@ -325,18 +335,22 @@ TEST(ToneImage, TooLongADurationFailsBeforeAnythingIsBuilt) {
 }
 
 TEST(ToneImage, NonFinitePhasesFailAndNothingIsPlayed) {
-    struct Case { uint32_t units; Partials f; const char* message; };
+    struct Case {
+        uint32_t units;
+        Partials f;
+        const char* message;
+    };
     const char* overflow = "Gleitkommaüberlauf";
     const char* invalid = "Ungültige Gleitkommaoperation";
     for (const auto& c : {
-             Case{100, allOf(-1e308), overflow},                  // (n-1) × f is infinite
-             Case{1, allOf(DBL_MAX), overflow},                   //
-             Case{100, allOf(Infinity), overflow},                    //
-             Case{100, allOf(-Infinity), overflow},                   //
-             Case{100, allOf(QuietNaN), invalid},                     //
+             Case{100, allOf(-1e308), overflow},     // (n-1) × f is infinite
+             Case{1, allOf(DBL_MAX), overflow},      //
+             Case{100, allOf(Infinity), overflow},   //
+             Case{100, allOf(-Infinity), overflow},  //
+             Case{100, allOf(QuietNaN), invalid},    //
              Case{1, Partials{440, QuietNaN, 0, 0, 0, 0, 0, 0}, invalid},
              Case{1, Partials{440, 0, 0, 0, 0, 0, 0, Infinity}, overflow},  // every product is formed
-             Case{0, allOf(QuietNaN), invalid},                        //
+             Case{0, allOf(QuietNaN), invalid},                             //
          }) {
         FakeWindow window;
         window.sustain = true;
@@ -405,7 +419,10 @@ TEST(PlayTone, ClearingSustainEndsNestedAndOuterLoops) {
     PlayFrequency(ops, 1, 440);
     // Outer play, messages (nested: play, messages, play, messages, cleared),
     // then the outer loop finds the box cleared and ends.
-    EXPECT_EQ(window.log, "PM" "PMsPMc" "c");
+    EXPECT_EQ(window.log,
+              "PM"
+              "PMsPMc"
+              "c");
     ASSERT_EQ(window.played.size(), 3u);
     EXPECT_EQ(window.played[0], MakeToneImage(1, allOf(440)));
     EXPECT_EQ(window.played[1], MakeToneImage(2, allOf(880)));

@@ -26,15 +26,14 @@ TEST(MakeWaveHeader, FillsTheFixedFieldsAndZeroSizes) {
     TWaveHeader header;
     std::memset(&header, 0xAB, sizeof header);  // every field must be written
     MakeWaveHeader(header);
-    const std::array<uint8_t, 44> expected{
-        'R', 'I', 'F', 'F', 0, 0, 0, 0,              // RiffSize 0
-        'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',      //
-        16, 0, 0, 0,                                 // FmtSize
-        1, 0, 2, 0,                                  // PCM, two channels
-        0x44, 0xAC, 0, 0,                            // 44100
-        0x10, 0xB1, 0x02, 0,                         // 176400
-        4, 0, 16, 0,                                 // BlockAlign, BitsPerSample
-        'd', 'a', 't', 'a', 0, 0, 0, 0};             // DataSize 0
+    const std::array<uint8_t, 44> expected{'R',  'I',  'F',  'F', 0,   0,   0,   0,    // RiffSize 0
+                                           'W',  'A',  'V',  'E', 'f', 'm', 't', ' ',  //
+                                           16,   0,    0,    0,                        // FmtSize
+                                           1,    0,    2,    0,                        // PCM, two channels
+                                           0x44, 0xAC, 0,    0,                        // 44100
+                                           0x10, 0xB1, 0x02, 0,                        // 176400
+                                           4,    0,    16,   0,                        // BlockAlign, BitsPerSample
+                                           'd',  'a',  't',  'a', 0,   0,   0,   0};   // DataSize 0
     EXPECT_EQ(bytesOf(header), expected);
     // On this (little-endian) host the packed record is itself the header.
     EXPECT_EQ(std::memcmp(&header, expected.data(), 44), 0);
@@ -59,10 +58,12 @@ TEST(WriteWaveHeader, WritesEveryFieldLittleEndian) {
 }
 
 TEST(ComputeImageSize, WorkedSizes) {
-    struct Case { uint32_t units; int32_t frames, dataSize, riffSize; };
+    struct Case {
+        uint32_t units;
+        int32_t frames, dataSize, riffSize;
+    };
     for (const auto& c : {Case{0, 0, 0, 36}, Case{1, 441, 1764, 1800}, Case{100, 44100, 176400, 176436},
-                          Case{150, 66150, 264600, 264636},
-                          Case{1217394, 536870754, 2147483016, 2147483052}}) {
+                          Case{150, 66150, 264600, 264636}, Case{1217394, 536870754, 2147483016, 2147483052}}) {
         const ImageSize size = ComputeImageSize(c.units);
         EXPECT_EQ(size.frames, c.frames) << c.units;
         EXPECT_EQ(size.dataSize, c.dataSize) << c.units;
@@ -72,8 +73,8 @@ TEST(ComputeImageSize, WorkedSizes) {
 }
 
 TEST(ComputeImageSize, TooLongADurationOverflows) {
-    for (uint32_t units : {1217395u, 1217396u, 4869580u, 0x7FFFFFFFu, 0x80000000u,
-                           std::numeric_limits<uint32_t>::max()}) {
+    for (uint32_t units :
+         {1217395u, 1217396u, 4869580u, 0x7FFFFFFFu, 0x80000000u, std::numeric_limits<uint32_t>::max()}) {
         EXPECT_EQ(messageOf([&] { ComputeImageSize(units); }), "Integerüberlauf") << units;
     }
 }

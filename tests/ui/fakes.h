@@ -15,10 +15,10 @@
 
 #include "core/synth.h"
 #include "platform/services.h"
-#include "ui/form.h"
 #include "ui/check_box.h"
 #include "ui/colour.h"
 #include "ui/combo_box.h"
+#include "ui/form.h"
 #include "ui/label.h"
 #include "ui/memo.h"
 #include "ui/spin_edit.h"
@@ -95,7 +95,8 @@ struct Rig {
         environment.program = dir.filePath("orvik");
         QDir(dir.path()).mkdir("Desktop");
         environment.desktop = dir.filePath("Desktop");
-        if (withSettings) writeSettings(settings.isNull() ? QByteArray("1000\r\n\r\nHalbt\xF6ne\r\n50\r\n440\r\n") : settings);
+        if (withSettings)
+            writeSettings(settings.isNull() ? QByteArray("1000\r\n\r\nHalbt\xF6ne\r\n50\r\n440\r\n") : settings);
         form = std::make_unique<TForm1>(Platform{audio, environment, launcher, boxes});
     }
     QString settingsPath() const { return dir.filePath("orini"); }

@@ -6,8 +6,8 @@
 #include <QScreen>
 #include <QTest>
 
-#include "fakes.h"
 #include "core/errors.h"
+#include "fakes.h"
 #include "ui/edit.h"
 
 using namespace orvik;
@@ -33,7 +33,8 @@ private slots:
         QVERIFY(!f.BStop->isEnabled());
         QVERIFY(f.StringGrid1->isVisibleTo(&f));
         QVERIFY(!f.Memo1->isVisibleTo(&f));
-        QCOMPARE(f.EFrequenz->toolTip(), QString("Geben Sie die Frequenz ein und schließen Sie mit der Eingabetaste ab"));
+        QCOMPARE(f.EFrequenz->toolTip(),
+                 QString("Geben Sie die Frequenz ein und schließen Sie mit der Eingabetaste ab"));
         QCOMPARE(f.ComboBox1->count(), 5);
         QCOMPARE(f.ComboBox1->itemText(4), QString("Dezimal  1/20"));
         QCOMPARE(f.size(), QSize(600, 354));
@@ -101,15 +102,30 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("fieldAfter");
-        QTest::newRow("22001 plays") << "22001" << 22001.0 << "" << "" << "22001";
-        QTest::newRow("too high") << "22001,5" << -1.0 << "Frequenz zu hoch" << "" << "440";
-        QTest::newRow("first word only") << "440 Hz" << 440.0 << "" << "" << "440 Hz";
-        QTest::newRow("decimals") << "440,05" << 440.05 << "" << "" << "440,05";
-        QTest::newRow("zero is silent") << "0" << 0.0 << "" << "" << "0";
-        QTest::newRow("not a number") << "abc" << -1.0 << "" << "'abc' ist kein gültiger Gleitkommawert." << "abc";
-        QTest::newRow("point in German") << "440.5" << -1.0 << "" << "'440.5' ist kein gültiger Gleitkommawert."
-                                        << "440.5";
-        QTest::newRow("huge") << "-1e308" << -1.0 << "" << "Gleitkommaüberlauf." << "-1e308";
+        QTest::newRow("22001 plays") << "22001" << 22001.0 << ""
+                                     << ""
+                                     << "22001";
+        QTest::newRow("too high") << "22001,5" << -1.0 << "Frequenz zu hoch"
+                                  << ""
+                                  << "440";
+        QTest::newRow("first word only") << "440 Hz" << 440.0 << ""
+                                         << ""
+                                         << "440 Hz";
+        QTest::newRow("decimals") << "440,05" << 440.05 << ""
+                                  << ""
+                                  << "440,05";
+        QTest::newRow("zero is silent") << "0" << 0.0 << ""
+                                        << ""
+                                        << "0";
+        QTest::newRow("not a number") << "abc" << -1.0 << ""
+                                      << "'abc' ist kein gültiger Gleitkommawert."
+                                      << "abc";
+        QTest::newRow("point in German") << "440.5" << -1.0 << ""
+                                         << "'440.5' ist kein gültiger Gleitkommawert."
+                                         << "440.5";
+        QTest::newRow("huge") << "-1e308" << -1.0 << ""
+                              << "Gleitkommaüberlauf."
+                              << "-1e308";
     }
     void enteredFrequencies() {
         QFETCH(QString, entry);
@@ -232,9 +248,9 @@ private slots:
             if (plays == 1) {
                 TStringGrid* grid = rig.form->StringGrid1;
                 const QPoint at = grid->visualRect(grid->model()->index(0, 6)).center();
-                QCoreApplication::postEvent(grid->viewport(),
-                                            new QMouseEvent(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at),
-                                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+                QCoreApplication::postEvent(
+                    grid->viewport(), new QMouseEvent(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at),
+                                                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
             }
             if (plays == 4) rig.form->CheckBox1->setChecked(false);
         };

@@ -34,20 +34,20 @@ public:
 protected:
     bool event(QEvent* e) override {
         switch (e->type()) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease: {
-            const auto* k = static_cast<QKeyEvent*>(e);
-            seen.push_back({e->type(), k->key(), k->isAutoRepeat(), {}});
-            if (e->type() == QEvent::KeyPress && onKey) onKey();
-            return true;
-        }
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseMove:
-            seen.push_back({e->type(), 0, false, static_cast<QMouseEvent*>(e)->position()});
-            return true;
-        default:
-            return QWidget::event(e);
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease: {
+                const auto* k = static_cast<QKeyEvent*>(e);
+                seen.push_back({e->type(), k->key(), k->isAutoRepeat(), {}});
+                if (e->type() == QEvent::KeyPress && onKey) onKey();
+                return true;
+            }
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseMove:
+                seen.push_back({e->type(), 0, false, static_cast<QMouseEvent*>(e)->position()});
+                return true;
+            default:
+                return QWidget::event(e);
         }
     }
 };
@@ -174,7 +174,9 @@ private slots:
         int depth = 0, deepestSeen = 0;
         w.onKey = [&] {
             deepestSeen = std::max(deepestSeen, ++depth);
-            { InputGate::Hold tone(gate, [&] { return repeats; }); }
+            {
+                InputGate::Hold tone(gate, [&] { return repeats; });
+            }
             --depth;
         };
         {
@@ -182,7 +184,8 @@ private slots:
             for (int i = 0; i < presses; ++i) Key(w, QEvent::KeyPress, i % 2 ? Qt::Key_Up : Qt::Key_Down, false);
         }
         QCOMPARE(w.seen.size(), std::size_t(presses));
-        for (int i = 0; i < presses; ++i) QCOMPARE(w.seen[std::size_t(i)].key, i % 2 ? int(Qt::Key_Up) : int(Qt::Key_Down));
+        for (int i = 0; i < presses; ++i)
+            QCOMPARE(w.seen[std::size_t(i)].key, i % 2 ? int(Qt::Key_Up) : int(Qt::Key_Down));
         QCOMPARE(deepestSeen, deepest);
     }
 

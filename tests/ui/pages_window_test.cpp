@@ -65,11 +65,16 @@ private slots:
     void anEditedFirstLineDecides_data() {
         QTest::addColumn<QString>("firstLine");
         QTest::addColumn<QString>("next");
-        QTest::newRow("a 3 anywhere") << "xx 3" << "table";
-        QTest::newRow("1 and 3") << "13" << "table";
-        QTest::newRow("a 1 without 3") << "Seite 1" << "page 2";
-        QTest::newRow("neither") << "Seite 2" << "page 3";
-        QTest::newRow("emptied") << "" << "page 3";
+        QTest::newRow("a 3 anywhere") << "xx 3"
+                                      << "table";
+        QTest::newRow("1 and 3") << "13"
+                                 << "table";
+        QTest::newRow("a 1 without 3") << "Seite 1"
+                                       << "page 2";
+        QTest::newRow("neither") << "Seite 2"
+                                 << "page 3";
+        QTest::newRow("emptied") << ""
+                                 << "page 3";
     }
     void anEditedFirstLineDecides() {
         QFETCH(QString, firstLine);
@@ -134,7 +139,8 @@ private slots:
         QCOMPARE(rig.audio.images.size(), std::size_t{6});
         for (std::size_t i = 0; i < 6; ++i)
             QVERIFY(rig.audio.images[i] == MakeToneImage(Cadence()[i].duration, Cadence()[i].partials));
-        QCOMPARE(rig.boxes.messages, QStringList{QString::fromUtf8(CompanionMessage.data(), qsizetype(CompanionMessage.size()))});
+        QCOMPARE(rig.boxes.messages,
+                 QStringList{QString::fromUtf8(CompanionMessage.data(), qsizetype(CompanionMessage.size()))});
         if (shortNameStarts) {
             QCOMPARE(pixelsWhileSounding, 0);
             QCOMPARE(f.pos().y(), 120);

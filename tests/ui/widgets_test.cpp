@@ -41,8 +41,8 @@ namespace {
 
 void SendWheel(QWidget* target, int angleDelta) {
     const QPointF pos(target->width() / 2.0, target->height() / 2.0);
-    QWheelEvent wheel(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, angleDelta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, angleDelta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &wheel);
 }
 
@@ -838,7 +838,7 @@ void WidgetsTest::gridBackgroundColour() {
     QCOMPARE(grid.BackgroundColour(), 16776960u);
     const QImage image = grid.viewport()->grab().toImage();
     const QColor cyan(0, 255, 255);
-    QCOMPARE(image.pixelColor(250, 150), cyan);                        // beside the cells
+    QCOMPARE(image.pixelColor(250, 150), cyan);                                // beside the cells
     QCOMPARE(image.pixelColor(CellCentre(grid, 1, 1) + QPoint(15, 0)), cyan);  // a cell
     grid.SetBackgroundColour(16777215);
     QCOMPARE(grid.viewport()->grab().toImage().pixelColor(250, 150), QColor(255, 255, 255));
