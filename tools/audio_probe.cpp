@@ -49,12 +49,19 @@
 #include <vector>
 
 #include "capture.h"
+#include "core/audio_format.h"
 #include "core/synth.h"
 #include "platform/pulse_output.h"
 
 namespace {
 
 using orvik::probe::Frame;
+constexpr long long FrameBytes = orvik::BytesPerFrame;
+
+// The capture file's byte offset of a frame, counted from byte `from`.
+long long ByteOf(long long from, std::size_t frame) { return from + static_cast<long long>(frame) * FrameBytes; }
+
+double FramesToMs(std::size_t frames) { return static_cast<double>(frames) * 1000.0 / orvik::SampleRate; }
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -196,14 +203,14 @@ void LooseReport(const std::vector<Frame>& capture, std::size_t n, long long fro
         const long long error = static_cast<long long>(end - start) - static_cast<long long>(n);
         maxError = std::max(maxError, std::abs(error));
         std::printf("tone %d", k + 1);
-        const long long firstByte = from + static_cast<long long>(start) * 4;
-        const long long lastByte = from + static_cast<long long>(end) * 4 - 1;
+        const long long firstByte = ByteOf(from, start);
+        const long long lastByte = ByteOf(from, end) - 1;
         if (const auto seen = growth.reached(firstByte)) std::printf(" start_latency_ms=%.1f", Ms(*seen - calls[k]));
         if (const auto seen = growth.reached(lastByte))
             std::printf(" after_last_frame_ms=%.1f", Ms(returns[k] - *seen));
         std::printf(" frames=%zu length_error_frames=%lld\n", end - start, error);
         if (t > 0) {
-            const double gap = (start - runs[static_cast<std::size_t>(t) - 1].second) * 1000.0 / 44100;
+            const double gap = FramesToMs(start - runs[static_cast<std::size_t>(t) - 1].second);
             maxGap = std::max(maxGap, gap);
             std::printf("gap %d-%d gap_ms=%.2f\n", k, k + 1, gap);
         }
@@ -281,7 +288,8 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     const int first = o.plays - o.checkLast;
-    const long long from = sizeBefore[first] < 0 ? 0 : sizeBefore[first] / 4 * 4;  // frames start at 0
+    const long long from =
+        sizeBefore[first] < 0 ? 0 : sizeBefore[first] / FrameBytes * FrameBytes;  // frames start at 0
     const std::vector<Frame> capture = orvik::probe::ReadCapture(o.capture, from);
     const std::vector<Frame> expected = orvik::probe::ExpectedFrames(image, o.left, o.right);
     const std::size_t n = expected.size();
@@ -308,8 +316,8 @@ int main(int argc, char** argv) {
         // Between two checked tones there must be nothing but silence.
         if (k > first) extra += static_cast<long long>(orvik::probe::AudibleFrames(capture, previousEnd, start));
 
-        const long long firstByte = from + static_cast<long long>(start) * 4;
-        const long long lastByte = firstByte + static_cast<long long>(n) * 4 - 1;
+        const long long firstByte = ByteOf(from, start);
+        const long long lastByte = ByteOf(from, start + n) - 1;
         const auto firstSeen = growth->reached(firstByte), lastSeen = growth->reached(lastByte);
         std::printf("tone %d", k + 1);
         if (firstSeen) std::printf(" start_latency_ms=%.1f", Ms(*firstSeen - calls[k]));
@@ -318,7 +326,7 @@ int main(int argc, char** argv) {
 
         if (k > first) {
             const std::size_t silent = start >= previousEnd ? start - previousEnd : 0;
-            const double gap = silent * 1000.0 / 44100;
+            const double gap = FramesToMs(silent);
             maxGap = std::max(maxGap, gap);
             std::printf("gap %d-%d silent_frames=%zu gap_ms=%.2f\n", k, k + 1, silent, gap);
         }

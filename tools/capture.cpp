@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/audio_format.h"
 #include "core/wave_check.h"
 
 namespace orvik::probe {
@@ -21,9 +22,10 @@ int16_t Levelled(int16_t sample, uint16_t level) {
 }  // namespace
 
 std::vector<Frame> Frames(std::span<const uint8_t> bytes) {
-    std::vector<Frame> out(bytes.size() / 4);
+    constexpr auto frameBytes = static_cast<std::size_t>(BytesPerFrame);
+    std::vector<Frame> out(bytes.size() / frameBytes);
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const uint8_t* p = bytes.data() + 4 * i;
+        const uint8_t* p = bytes.data() + frameBytes * i;
         out[i] = {static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8)),
                   static_cast<int16_t>(static_cast<uint16_t>(p[2] | p[3] << 8))};
     }

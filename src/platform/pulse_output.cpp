@@ -22,7 +22,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, SampleRate, ChannelCount};
-constexpr uint32_t FrameBytes = BytesPerFrame;
 
 // 40 ms of target buffer. PipeWire sizes its graph's period from it (256
 // frames here), and a play's end is reported, and the next tone starts, two
@@ -31,7 +30,7 @@ constexpr uint32_t FrameBytes = BytesPerFrame;
 // the gaps further but have the whole graph, and every other program's
 // sound, run at 3 ms periods while a tone plays, and leave less slack for a
 // busy machine: PipeWire drops what arrives after its reader has passed.
-constexpr uint32_t TargetBufferBytes = SampleRate / 25 * FrameBytes;
+constexpr uint32_t TargetBufferBytes = SampleRate / 25 * BytesPerFrame;
 
 // How long a play waits for the server to accept the connection and the
 // stream. A local server answers in a few milliseconds; anything slower is
@@ -279,7 +278,7 @@ struct PulseOutput::Connection {
                 return;
             }
             std::size_t n = std::min(writable, job.size() - written);
-            n -= n % FrameBytes;
+            n -= n % BytesPerFrame;
             if (n == 0) return;
             // Scaled straight into the server's buffer, piece by piece: the
             // levelled tone never exists as a whole, however long it is.
@@ -288,7 +287,7 @@ struct PulseOutput::Connection {
                 failLocked();
                 return;
             }
-            n -= n % FrameBytes;
+            n -= n % BytesPerFrame;
             if (n == 0) {
                 pa_stream_cancel_write(stream);
                 return;

@@ -65,39 +65,20 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("error");
         QTest::addColumn<bool>("plays");
-        QTest::newRow("huge positive") << "1e308"
-                                       << "Frequenz zu hoch"
-                                       << "" << false;
-        QTest::newRow("huge negative") << "-1e308"
-                                       << ""
-                                       << "Gleitkommaüberlauf." << false;
-        QTest::newRow("beyond double") << "1e400"
-                                       << ""
-                                       << "'1e400' ist kein gültiger Gleitkommawert." << false;
-        QTest::newRow("inf") << "inf"
-                             << ""
-                             << "'inf' ist kein gültiger Gleitkommawert." << false;
-        QTest::newRow("nan") << "nan"
-                             << ""
-                             << "'nan' ist kein gültiger Gleitkommawert." << false;
-        QTest::newRow("exponent") << "4,4e2"
-                                  << ""
-                                  << "" << true;
-        QTest::newRow("many decimals") << "440,00000000000000000000000000001"
-                                       << ""
-                                       << "" << true;
-        QTest::newRow("negative frequency") << "-22001"
-                                            << ""
-                                            << "" << true;
-        QTest::newRow("tiny") << "1e-300"
-                              << ""
-                              << "" << true;
-        QTest::newRow("sign only") << "-"
-                                   << ""
-                                   << "'-' ist kein gültiger Gleitkommawert." << false;
-        QTest::newRow("empty") << ""
-                               << ""
-                               << "'' ist kein gültiger Gleitkommawert." << false;
+        // One row a line, as a table.
+        // clang-format off
+        QTest::newRow("huge positive") << "1e308" << "Frequenz zu hoch" << "" << false;
+        QTest::newRow("huge negative") << "-1e308" << "" << "Gleitkommaüberlauf." << false;
+        QTest::newRow("beyond double") << "1e400" << "" << "'1e400' ist kein gültiger Gleitkommawert." << false;
+        QTest::newRow("inf") << "inf" << "" << "'inf' ist kein gültiger Gleitkommawert." << false;
+        QTest::newRow("nan") << "nan" << "" << "'nan' ist kein gültiger Gleitkommawert." << false;
+        QTest::newRow("exponent") << "4,4e2" << "" << "" << true;
+        QTest::newRow("many decimals") << "440,00000000000000000000000000001" << "" << "" << true;
+        QTest::newRow("negative frequency") << "-22001" << "" << "" << true;
+        QTest::newRow("tiny") << "1e-300" << "" << "" << true;
+        QTest::newRow("sign only") << "-" << "" << "'-' ist kein gültiger Gleitkommawert." << false;
+        QTest::newRow("empty") << "" << "" << "'' ist kein gültiger Gleitkommawert." << false;
+        // clang-format on
     }
     void frequencyEntries() {
         QFETCH(QString, entry);
@@ -117,18 +98,15 @@ private slots:
         QTest::addColumn<int>("concertPitch");
         QTest::addColumn<QString>("directError");  // calling the rebuild without its own handling
         QTest::addColumn<QString>("col0row0");     // what the field leaves in the grid
-        QTest::newRow("last before overflow") << 67108863 << ""
-                                              << "";
-        QTest::newRow("overflow above") << 67108864 << "Integerüberlauf"
-                                        << "14";
-        QTest::newRow("lowest before overflow") << -67108864 << "ist kein gültiger Integerwert"
-                                                << "-2097152";
-        QTest::newRow("overflow below") << -67108865 << "Integerüberlauf"
-                                        << "14";
-        QTest::newRow("every cell above the limit") << 704032 << ""
-                                                    << "";
-        QTest::newRow("just below the limit") << 704031 << ""
-                                              << "22001";
+        // One row a line, as a table.
+        // clang-format off
+        QTest::newRow("last before overflow") << 67108863 << "" << "";
+        QTest::newRow("overflow above") << 67108864 << "Integerüberlauf" << "14";
+        QTest::newRow("lowest before overflow") << -67108864 << "ist kein gültiger Integerwert" << "-2097152";
+        QTest::newRow("overflow below") << -67108865 << "Integerüberlauf" << "14";
+        QTest::newRow("every cell above the limit") << 704032 << "" << "";
+        QTest::newRow("just below the limit") << 704031 << "" << "22001";
+        // clang-format on
     }
     void concertPitches() {
         QFETCH(int, concertPitch);

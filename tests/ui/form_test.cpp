@@ -102,30 +102,18 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("fieldAfter");
-        QTest::newRow("22001 plays") << "22001" << 22001.0 << ""
-                                     << ""
-                                     << "22001";
-        QTest::newRow("too high") << "22001,5" << -1.0 << "Frequenz zu hoch"
-                                  << ""
-                                  << "440";
-        QTest::newRow("first word only") << "440 Hz" << 440.0 << ""
-                                         << ""
-                                         << "440 Hz";
-        QTest::newRow("decimals") << "440,05" << 440.05 << ""
-                                  << ""
-                                  << "440,05";
-        QTest::newRow("zero is silent") << "0" << 0.0 << ""
-                                        << ""
-                                        << "0";
-        QTest::newRow("not a number") << "abc" << -1.0 << ""
-                                      << "'abc' ist kein gültiger Gleitkommawert."
-                                      << "abc";
-        QTest::newRow("point in German") << "440.5" << -1.0 << ""
-                                         << "'440.5' ist kein gültiger Gleitkommawert."
-                                         << "440.5";
-        QTest::newRow("huge") << "-1e308" << -1.0 << ""
-                              << "Gleitkommaüberlauf."
-                              << "-1e308";
+        // One row a line, as a table.
+        // clang-format off
+        QTest::newRow("22001 plays") << "22001" << 22001.0 << "" << "" << "22001";
+        QTest::newRow("too high") << "22001,5" << -1.0 << "Frequenz zu hoch" << "" << "440";
+        QTest::newRow("first word only") << "440 Hz" << 440.0 << "" << "" << "440 Hz";
+        QTest::newRow("decimals") << "440,05" << 440.05 << "" << "" << "440,05";
+        QTest::newRow("zero is silent") << "0" << 0.0 << "" << "" << "0";
+        QTest::newRow("not a number") << "abc" << -1.0 << "" << "'abc' ist kein gültiger Gleitkommawert." << "abc";
+        QTest::newRow("point in German") << "440.5" << -1.0 << "" << "'440.5' ist kein gültiger Gleitkommawert."
+                                        << "440.5";
+        QTest::newRow("huge") << "-1e308" << -1.0 << "" << "Gleitkommaüberlauf." << "-1e308";
+        // clang-format on
     }
     void enteredFrequencies() {
         QFETCH(QString, entry);

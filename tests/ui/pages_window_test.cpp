@@ -65,16 +65,14 @@ private slots:
     void anEditedFirstLineDecides_data() {
         QTest::addColumn<QString>("firstLine");
         QTest::addColumn<QString>("next");
-        QTest::newRow("a 3 anywhere") << "xx 3"
-                                      << "table";
-        QTest::newRow("1 and 3") << "13"
-                                 << "table";
-        QTest::newRow("a 1 without 3") << "Seite 1"
-                                       << "page 2";
-        QTest::newRow("neither") << "Seite 2"
-                                 << "page 3";
-        QTest::newRow("emptied") << ""
-                                 << "page 3";
+        // One row a line, as a table.
+        // clang-format off
+        QTest::newRow("a 3 anywhere") << "xx 3" << "table";
+        QTest::newRow("1 and 3") << "13" << "table";
+        QTest::newRow("a 1 without 3") << "Seite 1" << "page 2";
+        QTest::newRow("neither") << "Seite 2" << "page 3";
+        QTest::newRow("emptied") << "" << "page 3";
+        // clang-format on
     }
     void anEditedFirstLineDecides() {
         QFETCH(QString, firstLine);

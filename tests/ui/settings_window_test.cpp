@@ -32,39 +32,37 @@ private slots:
         QTest::addColumn<int>("concertPitch");
         QTest::addColumn<QString>("error");
         const QString none;
-        QTest::newRow("as written") << StartupFile << 1000 << ""
-                                    << "Halbtöne" << 50 << 440 << none;
+        // One row a line, as a table.
+        // clang-format off
+        QTest::newRow("as written") << StartupFile << 1000 << "" << "Halbtöne" << 50 << 440 << none;
         QTest::newRow("six lines") << QByteArray("2000\r\n441 a1\r\nViertelst\xF6ne\r\n70\r\n442\r\nmehr\r\n") << 2000
-                                   << "441"
-                                   << "Viertelstöne" << 70 << 442 << none;
-        QTest::newRow("four lines") << QByteArray("2000\r\n441\r\nViertelst\xF6ne\r\n70\r\n") << 1000 << ""
-                                    << "Halbtöne" << 50 << 440 << none;
-        QTest::newRow("empty file") << QByteArray("") << 1000 << ""
-                                    << "Halbtöne" << 50 << 440 << none;
+                                   << "441" << "Viertelstöne" << 70 << 442 << none;
+        QTest::newRow("four lines") << QByteArray("2000\r\n441\r\nViertelst\xF6ne\r\n70\r\n") << 1000 << "" << "Halbtöne"
+                                    << 50 << 440 << none;
+        QTest::newRow("empty file") << QByteArray("") << 1000 << "" << "Halbtöne" << 50 << 440 << none;
         QTest::newRow("LF only, no final break") << QByteArray("1500\n300\nDezimal Halb\n20\n500") << 1500 << "300"
                                                  << "Dezimal Halb" << 20 << 500 << none;
-        QTest::newRow("volume above") << QByteArray("1000\r\n\r\nx\r\n150\r\n440\r\n") << 1000 << ""
-                                      << "x" << 100 << 440 << none;
-        QTest::newRow("volume below") << QByteArray("1000\r\n\r\nx\r\n-3\r\n440\r\n") << 1000 << ""
-                                      << "x" << 0 << 440 << none;
-        QTest::newRow("extreme duration")
-            << QByteArray("-2147483648\r\n\r\nx\r\n50\r\n440\r\n") << int(-2147483647 - 1) << ""
-            << "x" << 50 << 440 << none;
+        QTest::newRow("volume above") << QByteArray("1000\r\n\r\nx\r\n150\r\n440\r\n") << 1000 << "" << "x" << 100
+                                      << 440 << none;
+        QTest::newRow("volume below") << QByteArray("1000\r\n\r\nx\r\n-3\r\n440\r\n") << 1000 << "" << "x" << 0 << 440
+                                      << none;
+        QTest::newRow("extreme duration") << QByteArray("-2147483648\r\n\r\nx\r\n50\r\n440\r\n") << int(-2147483647 - 1)
+                                          << "" << "x" << 50 << 440 << none;
         QTest::newRow("hexadecimal") << QByteArray("$3E8\r\n\r\nHalbt\xF6ne\r\n0x32\r\n0x1f4\r\n") << 1000 << ""
                                      << "Halbtöne" << 50 << 500 << none;
-        QTest::newRow("UTF-8 by hand") << QByteArray("1000\n\nHalbtöne\n50\n440\n") << 1000 << ""
-                                       << "Halbtöne" << 50 << 440 << none;
-        QTest::newRow("NUL ends the text") << QByteArray("2000\r\n\r\nHalb\0t\r\n50\r\n440\r\n", 25) << 1000 << ""
-                                           << "Halbtöne" << 50 << 440 << none;
+        QTest::newRow("UTF-8 by hand") << QByteArray("1000\n\nHalbtöne\n50\n440\n") << 1000 << "" << "Halbtöne" << 50
+                                       << 440 << none;
+        QTest::newRow("NUL ends the text") << QByteArray("2000\r\n\r\nHalb\0t\r\n50\r\n440\r\n", 25)
+                                           << 1000 << "" << "Halbtöne" << 50 << 440 << none;
         // A bad number line stops the load there: the lines before it stay applied.
-        QTest::newRow("trailing blank") << QByteArray("2000\r\n330\r\nViertelst\xF6ne\r\n70 \r\n442\r\n") << 2000
-                                        << "330"
+        QTest::newRow("trailing blank") << QByteArray("2000\r\n330\r\nViertelst\xF6ne\r\n70 \r\n442\r\n") << 2000 << "330"
                                         << "Viertelstöne" << 50 << 440 << "'70 ' ist kein gültiger Integerwert.";
-        QTest::newRow("empty number line") << QByteArray("2000\r\n330\r\nx\r\n70\r\n\r\n") << 2000 << "330"
-                                           << "x" << 70 << 440 << "'' ist kein gültiger Integerwert.";
-        QTest::newRow("frequency line is a number")
-            << QByteArray("440 a1\r\n\r\nx\r\n70\r\n442\r\n") << 1000 << ""
-            << "Halbtöne" << 50 << 440 << "'440 a1' ist kein gültiger Integerwert.";
+        QTest::newRow("empty number line") << QByteArray("2000\r\n330\r\nx\r\n70\r\n\r\n") << 2000 << "330" << "x"
+                                           << 70 << 440 << "'' ist kein gültiger Integerwert.";
+        QTest::newRow("frequency line is a number") << QByteArray("440 a1\r\n\r\nx\r\n70\r\n442\r\n") << 1000 << ""
+                                                    << "Halbtöne" << 50 << 440
+                                                    << "'440 a1' ist kein gültiger Integerwert.";
+        // clang-format on
     }
     void loading() {
         QFETCH(QByteArray, file);

@@ -216,10 +216,7 @@ server_stop() {
     _PIPEWIRE_BUS_PID=""
     _pipewire_end "$_PIPEWIRE_WATCHDOG_PID"
     _PIPEWIRE_WATCHDOG_PID=""
-    if [ -n "$SERVER_DIR" ] && [ -d "$SERVER_DIR" ]; then
-        rm -rf "$SERVER_DIR"
-    fi
-    SERVER_DIR=""
+    server_remove_dir
 }
 
 # The ids of the processes that do the server's work (to read their CPU

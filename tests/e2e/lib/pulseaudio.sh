@@ -135,10 +135,7 @@ server_stop() {
         wait "$_PULSE_WATCHDOG_PID" 2>/dev/null || true
         _PULSE_WATCHDOG_PID=""
     fi
-    if [ -n "$SERVER_DIR" ] && [ -d "$SERVER_DIR" ]; then
-        rm -rf "$SERVER_DIR"
-    fi
-    SERVER_DIR=""
+    server_remove_dir
 }
 
 # The ids of the processes that do the server's work (to read their CPU time).

@@ -19,3 +19,11 @@ server_capture_size() {
 server_sink_state() {
     pactl list sinks short 2>/dev/null | awk '$2 == "capture" { print $NF }'
 }
+
+# Removes the server's temporary folder once its processes are gone.
+server_remove_dir() {
+    if [ -n "$SERVER_DIR" ] && [ -d "$SERVER_DIR" ]; then
+        rm -rf "$SERVER_DIR"
+    fi
+    SERVER_DIR=""
+}
