@@ -3,7 +3,8 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE   ?= cmake
 
-.PHONY: all deps configure configure-test build run check test sanitize-test fuzz bench install-user uninstall-user clean
+SHELL := /bin/bash
+.PHONY: all deps configure configure-test build run check test stress-sound sanitize-test fuzz bench install-user uninstall-user clean
 
 all: build
 
@@ -28,15 +29,24 @@ configure-test: deps
 # The edit-test loop: the pure and window tests only, in seconds.
 check: configure-test
 	@$(CMAKE) --build $(BUILD) -j$(JOBS)
-	cd $(BUILD) && ctest -L '^(core|ui)$$' --output-on-failure -j$(JOBS)
+	@scripts/run-tests $(BUILD) -L '^(core|ui)$$' -j$(JOBS)
 
 # Everything CI runs: all tests (end-to-end ones included), the sanitizer
-# build and bounded fuzzing.
+# build and bounded fuzzing. scripts/run-tests gives the tests an empty HOME
+# and no session bus, checks that they left nothing behind and says what was
+# skipped and why; its summary is repeated as the last line.
 test: configure-test
 	@$(CMAKE) --build $(BUILD) -j$(JOBS)
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
-	$(MAKE) --no-print-directory sanitize-test
-	scripts/fuzz $(FUZZ_SECONDS)
+	@ORVIK_TEST_SUMMARY=$(BUILD)/test-summary.txt scripts/run-tests $(BUILD) -j$(JOBS)
+	@$(MAKE) --no-print-directory sanitize-test
+	@scripts/fuzz $(FUZZ_SECONDS)
+	@echo "make test: passed. Tests: $$(cat $(BUILD)/test-summary.txt). Then the same pure and window tests under the sanitizers, and $(FUZZ_SECONDS) s of fuzzing per target."
+
+# Every end-to-end sound test, many rounds in a row beside a busy machine's
+# load (ROUNDS=20 by default, KIND=pulseaudio, pipewire or all).
+stress-sound: configure-test
+	@$(CMAKE) --build $(BUILD) -j$(JOBS)
+	scripts/stress-sound $(BUILD) $(or $(ROUNDS),20) $(or $(KIND),all)
 
 # The pure and window tests once more under AddressSanitizer and
 # UndefinedBehaviorSanitizer; any report fails the test that made it.
@@ -44,7 +54,7 @@ SANITIZE_BUILD ?= build-asan
 sanitize-test: deps
 	@$(CMAKE) -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVIK_SANITIZE=ON -DORVIK_WERROR=OFF >/dev/null
 	@$(CMAKE) --build $(SANITIZE_BUILD) -j$(JOBS)
-	cd $(SANITIZE_BUILD) && UBSAN_OPTIONS=print_stacktrace=1 ctest -L '^(core|ui)$$' --output-on-failure -j$(JOBS)
+	@UBSAN_OPTIONS=print_stacktrace=1 scripts/run-tests $(SANITIZE_BUILD) -L '^(core|ui)$$' -j$(JOBS)
 
 # Each fuzz target runs this many seconds in `make test`, and
 # FUZZ_LONG_SECONDS in `make fuzz`.

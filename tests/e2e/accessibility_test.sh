@@ -18,9 +18,8 @@ launcher=/usr/libexec/at-spi-bus-launcher
 registry=/usr/libexec/at-spi2-registryd
 if [ ! -x "$launcher" ] || [ ! -x "$registry" ] || ! command -v dbus-daemon dbus-send >/dev/null ||
     ! "$python" -c 'import pyatspi' 2>/dev/null; then
-    echo "SKIPPED: the accessibility bus (at-spi2-core), pyatspi (python3-pyatspi, gir1.2-atspi-2.0)" \
-        "or dbus-daemon / dbus-send is not installed (scripts/install-deps installs them)"
-    exit 77
+    skip "the accessibility bus (at-spi2-core), pyatspi (python3-pyatspi, gir1.2-atspi-2.0)" \
+        "or dbus-daemon / dbus-send is not installed (make test installs them)"
 fi
 
 BUS_PID='' LAUNCHER_PID='' A11Y_BUS_PID='' REGISTRY_PID=''
@@ -28,6 +27,9 @@ a11y_stop() {
     local pid
     for pid in "$REGISTRY_PID" "$A11Y_BUS_PID" "$LAUNCHER_PID" "$BUS_PID"; do
         [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
+    done
+    for pid in "$REGISTRY_PID" "$A11Y_BUS_PID" "$LAUNCHER_PID" "$BUS_PID"; do
+        [ -z "$pid" ] || wait "$pid" 2>/dev/null || true
     done
 }
 X_CLEANUP=a11y_stop
@@ -55,8 +57,6 @@ REGISTRY_PID=$!
 # so moving through the table is quick); no sound server reachable.
 cp "$build/orvik" "$work/orvik"
 printf '100\r\n\r\nHalbt\xf6ne\r\n50\r\n440\r\n' >"$work/orini"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export PULSE_SERVER="unix:$work/no-such-socket"
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$work/orvik" >"$work/out.log" 2>&1 &
 APP_PID=$!

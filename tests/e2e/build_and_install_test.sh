@@ -164,6 +164,7 @@ check_install() {
     [ -f "$entry" ] || fail "no menu entry $entry"
     validate "$entry" "$data/metainfo/$id.metainfo.xml"
     cmp -s "$repo/data/$id.svg" "$data/icons/hicolor/scalable/apps/$id.svg" || fail "the icon is not data/$id.svg"
+    cmp -s "$build/data/$id.metainfo.xml" "$data/metainfo/$id.metainfo.xml" || fail "the metainfo is not the build's"
     grep -qxF "Icon=$id" "$entry" || fail "$entry does not show the icon $id"
     local value program
     value=$(grep '^Exec=' "$entry"); value=${value#Exec=}
@@ -265,7 +266,55 @@ ok "$uninstall" --purge "$second"
     fail "--purge left the menu entry, the icon or the link"
 grep -qx 'Name=Other' "$apps/other.desktop" || fail "the other menu entry was touched"
 
-# ---- 3c. What the scripts refuse -----------------------------------------------
+# ---- 3c. Every install replaces what it installs, whatever the time stamps -----
+# CMake takes a file whose installed copy is within a second of its own time
+# stamp as up to date. Two installs a moment apart, and installed files
+# changed behind the install's back with their time stamps kept, must still
+# end with exactly what the last install put in place, and its list must say
+# so.
+HOME_DIR="$sb/home4" XDG='' PFX=''
+data="$HOME_DIR/.local/share"
+one="$HOME_DIR/one/orvik" two="$HOME_DIR/two/orvik"
+# Every file the list names is there with the checksum the list gives.
+check_list() {
+    local list=$1/.installed-files kind sum path
+    while read -r kind sum path; do
+        [ "$kind" = file ] || continue
+        [ -f "$path" ] && [ "$(sha256sum <"$path" | cut -c1-64)" = "$sum" ] ||
+            fail "$list records $path with a checksum it does not have"
+    done <"$list"
+}
+# Spoils a file in place and puts its time stamp back.
+spoil() {
+    local stamp
+    stamp=$(stat -c %y "$1")
+    echo "spoiled" >>"$1"
+    touch -d "$stamp" "$1"
+}
+ok "$install" "$build" "$one"
+for f in "$one/orvik" "$data/applications/$id.desktop" "$data/icons/hicolor/scalable/apps/$id.svg" \
+    "$data/metainfo/$id.metainfo.xml"; do
+    spoil "$f"
+done
+ok "$install" "$build" "$one"
+check_install "$one/orvik" "$data"
+check_list "$one"
+# Back to back, the second a different program folder: the entry and the link
+# are the second install's.
+ok "$install" "$build" "$two"
+check_install "$two/orvik" "$data"
+check_list "$two"
+ok "$install" "$build" "$one"
+ok "$install" "$build" "$two"
+check_install "$two/orvik" "$data"
+check_list "$two"
+ok "$uninstall" "$one"
+check_install "$two/orvik" "$data"
+ok "$uninstall" --purge "$two"
+[ ! -e "$data/applications/$id.desktop" ] || fail "the last uninstall left the menu entry"
+echo "ok: every install replaces what it installs"
+
+# ---- 3d. What the scripts refuse -----------------------------------------------
 HOME_DIR="$sb/home3" XDG='' PFX=''
 prog="$HOME_DIR/.local/opt/orvik"
 mkdir -p "$HOME_DIR/Dokumente" && echo "Brief" >"$HOME_DIR/Dokumente/brief.txt"

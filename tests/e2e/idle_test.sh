@@ -17,8 +17,11 @@ source "$here/lib/$kind.sh"
 server_require
 [ -x "$probe" ] || { echo "FAIL: $probe is missing; build the audio_probe target"; exit 1; }
 
-trap 'kill "$probe_pid" 2>/dev/null || true; server_stop' EXIT
 probe_pid=""
+stop_probe() { [ -z "$probe_pid" ] || { kill "$probe_pid" 2>/dev/null; wait "$probe_pid" 2>/dev/null; } || true; }
+sandbox_begin
+sandbox_on_exit server_stop
+sandbox_on_exit stop_probe
 server_start
 out="$SERVER_DIR/probe.out"
 

@@ -20,7 +20,8 @@ source "$here/lib/$kind.sh"
 server_require
 [ -x "$probe" ] || { echo "FAIL: $probe is missing; build the audio_probe target"; exit 1; }
 
-trap server_stop EXIT
+sandbox_begin
+sandbox_on_exit server_stop
 server_start "$rate"
 
 failures=0

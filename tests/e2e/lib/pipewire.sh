@@ -4,7 +4,7 @@
 #
 #   source tests/e2e/lib/pipewire.sh
 #   server_require            # exits 77 (skipped) when PipeWire is not installed
-#   trap server_stop EXIT
+#   sandbox_begin; sandbox_on_exit server_stop
 #   server_start [RATE]       # server up, PULSE_SERVER points at it
 #   ... play something ...
 #   server_capture_size       # bytes captured so far
@@ -45,7 +45,6 @@
 
 # shellcheck source-path=SCRIPTDIR source=sound_server.sh
 source "$(dirname "${BASH_SOURCE[0]}")/sound_server.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/session_bus.sh"
 
 # shellcheck disable=SC2034 # read by the tests that source this
 SERVER_KIND=pipewire
@@ -68,10 +67,9 @@ server_require() {
     if [ ${#missing[@]} -gt 0 ]; then
         local list
         list=$(printf '%s, ' "${missing[@]}")
-        echo "SKIP: not installed: ${list%, }. This test plays into a private PipeWire server" \
-             "(pipewire, wireplumber to link streams, pipewire-pulse to serve the Pulse protocol," \
-             "dbus-daemon for wireplumber's session bus, pactl to talk to it) whose pipe sink it captures."
-        exit 77
+        skip "not installed: ${list%, }. This test plays into a private PipeWire server" \
+            "(pipewire, wireplumber to link streams, pipewire-pulse to serve the Pulse protocol," \
+            "dbus-daemon for wireplumber's session bus, pactl to talk to it) whose pipe sink it captures"
     fi
 }
 
@@ -235,7 +233,13 @@ server_processes() {
 _pipewire_spawn() {
     local log=$SERVER_DIR/$1
     shift
-    env -u DISPLAY -u WAYLAND_DISPLAY "$@" </dev/null >>"$log" 2>&1 &
+    local level
+    case ${ORVIK_SERVER_LOG_LEVEL:-warning} in
+        debug) level=4 ;;
+        info) level=3 ;;
+        *) level=2 ;;
+    esac
+    env -u DISPLAY -u WAYLAND_DISPLAY PIPEWIRE_DEBUG="${ORVIK_PIPEWIRE_DEBUG:-$level}" "$@" </dev/null >>"$log" 2>&1 &
 }
 
 # Starts pipewire-pulse and waits until it serves with the capture sink as

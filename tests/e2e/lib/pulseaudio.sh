@@ -4,12 +4,16 @@
 #
 #   source tests/e2e/lib/pulseaudio.sh
 #   server_require            # exits 77 (skipped) when no PulseAudio server is installed
-#   trap server_stop EXIT
+#   sandbox_begin; sandbox_on_exit server_stop
 #   server_start              # server up, PULSE_SERVER points at it
 #   ... play something ...
 #   server_capture_size       # bytes captured so far
 #   server_sink_state         # RUNNING, IDLE or SUSPENDED
 #   server_processes          # the ids of the server's processes
+#
+# The server has a session bus of its own: on the user's bus it would take
+# the names org.pulseaudio.Server and org.PulseAudio1, and beside a display
+# with no bus it would have one autolaunched that outlives the test.
 #
 # The server's only sink, "capture", is a pipe sink at 44100 Hz, two
 # channels, s16le, paced by the system clock, so it consumes sound in real
@@ -39,12 +43,13 @@ SERVER_DIR=""
 SERVER_PID=""
 _PULSE_READER_PID=""
 _PULSE_WATCHDOG_PID=""
+_PULSE_BUS_PID=""
 
 server_require() {
-    if ! command -v pulseaudio >/dev/null 2>&1 || ! command -v pactl >/dev/null 2>&1; then
-        echo "SKIP: the PulseAudio server (pulseaudio, pulseaudio-utils) is not installed; this test needs" \
-             "a private one with a pipe sink (scripts/install-deps does not add it beside a desktop's PipeWire)."
-        exit 77
+    if ! command -v pulseaudio >/dev/null 2>&1 || ! command -v pactl >/dev/null 2>&1 ||
+        ! command -v dbus-daemon >/dev/null 2>&1; then
+        skip "the PulseAudio server (pulseaudio, pulseaudio-utils) or dbus-daemon is not installed; this test" \
+            "needs a private server with a pipe sink and a session bus of its own"
     fi
 }
 
@@ -60,6 +65,16 @@ server_start() {
     unset PULSE_SINK PULSE_COOKIE
     : >"$PULSE_CAPTURE"
     mkfifo "$SERVER_DIR/sink.fifo"
+    session_bus_config "$SERVER_DIR/bus" >"$SERVER_DIR/bus.conf"
+    dbus-daemon --config-file="$SERVER_DIR/bus.conf" --nofork --address="unix:path=$SERVER_DIR/bus" \
+        </dev/null >>"$SERVER_DIR/bus.log" 2>&1 &
+    _PULSE_BUS_PID=$!
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$SERVER_DIR/bus"
+    local _
+    for _ in $(seq 1 100); do
+        [ -S "$SERVER_DIR/bus" ] && break
+        sleep 0.05
+    done
     server_restart
 }
 
@@ -67,9 +82,9 @@ server_start() {
 # with id $1 is gone.
 _pulse_watchdog() {
     while kill -0 "$1" 2>/dev/null; do sleep 1; done
-    local server reader
-    if read -r server reader <"$SERVER_DIR/pids"; then
-        kill -KILL "$server" "$reader" 2>/dev/null || true
+    local server reader bus
+    if read -r server reader bus <"$SERVER_DIR/pids"; then
+        kill -KILL "$server" "$reader" "$bus" 2>/dev/null || true
     fi
     rm -rf "$SERVER_DIR"
 }
@@ -81,13 +96,14 @@ server_restart() {
     # Run as root this warns "not intended to be run as root" and carries on;
     # --system is not wanted, it would use the system-wide socket and users.
     pulseaudio -n --daemonize=no --system=false --use-pid-file=no --exit-idle-time=-1 \
-        --disallow-exit --realtime=no --high-priority=no --log-target=stderr --log-level=warning \
+        --disallow-exit --realtime=no --high-priority=no --log-target=stderr --log-time=1 \
+        --log-level="${ORVIK_SERVER_LOG_LEVEL:-warning}" \
         -L "module-native-protocol-unix socket=$SERVER_DIR/native auth-anonymous=1" \
         -L "module-pipe-sink sink_name=capture file=$SERVER_DIR/sink.fifo rate=44100 channels=2 format=s16le use_system_clock_for_timing=yes" \
         -L "module-suspend-on-idle timeout=1" \
         >>"$SERVER_DIR/server.log" 2>&1 &
     SERVER_PID=$!
-    echo "$SERVER_PID $_PULSE_READER_PID" >"$SERVER_DIR/pids"
+    echo "$SERVER_PID $_PULSE_READER_PID $_PULSE_BUS_PID" >"$SERVER_DIR/pids"
     if [ -z "$_PULSE_WATCHDOG_PID" ]; then
         _pulse_watchdog "$$" </dev/null >/dev/null 2>&1 &
         _PULSE_WATCHDOG_PID=$!
@@ -134,6 +150,11 @@ server_stop() {
         kill "$_PULSE_WATCHDOG_PID" 2>/dev/null || true
         wait "$_PULSE_WATCHDOG_PID" 2>/dev/null || true
         _PULSE_WATCHDOG_PID=""
+    fi
+    if [ -n "$_PULSE_BUS_PID" ]; then
+        kill "$_PULSE_BUS_PID" 2>/dev/null || true
+        wait "$_PULSE_BUS_PID" 2>/dev/null || true
+        _PULSE_BUS_PID=""
     fi
     server_remove_dir
 }

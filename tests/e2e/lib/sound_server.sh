@@ -3,6 +3,11 @@
 # share: both talk the Pulse protocol at $PULSE_SERVER, name their pipe sink
 # "capture" and copy what it writes to $PULSE_CAPTURE. Sourced by each.
 
+# shellcheck source-path=SCRIPTDIR source=sandbox.sh
+source "$(dirname "${BASH_SOURCE[0]}")/sandbox.sh"
+# shellcheck source-path=SCRIPTDIR source=session_bus.sh
+source "$(dirname "${BASH_SOURCE[0]}")/session_bus.sh"
+
 # A server address whose socket does not exist, for
 # PULSE_SERVER=$(server_missing) some_command.
 server_missing() {
@@ -20,8 +25,17 @@ server_sink_state() {
     pactl list sinks short 2>/dev/null | awk '$2 == "capture" { print $NF }'
 }
 
-# Removes the server's temporary folder once its processes are gone.
+# Removes the server's temporary folder once its processes are gone. With
+# ORVIK_KEEP_LOGS set (scripts/stress-sound sets it), the server's logs, the
+# measurements and the capture are first copied into a folder of that one
+# named after the test.
 server_remove_dir() {
+    if [ -n "$SERVER_DIR" ] && [ -d "$SERVER_DIR" ] && [ -n "${ORVIK_KEEP_LOGS:-}" ]; then
+        local keep
+        keep="$ORVIK_KEEP_LOGS/${ORVIK_TEST_NAME:-$(basename "$0" .sh)}"
+        mkdir -p "$keep"
+        cp -r "$SERVER_DIR"/*.log "$SERVER_DIR"/capture.raw "$SERVER_DIR"/results "$keep"/ 2>/dev/null || true
+    fi
     if [ -n "$SERVER_DIR" ] && [ -d "$SERVER_DIR" ]; then
         rm -rf "$SERVER_DIR"
     fi

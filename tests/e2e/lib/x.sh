@@ -1,10 +1,12 @@
 # Starts a private X server (Xvfb) for an end-to-end test and stops it again.
-# Source this file, then call x_start; x_stop runs from the caller's trap.
+# Source this file, then call x_begin (the sandbox, the server, the clean-up).
+
+# shellcheck source-path=SCRIPTDIR source=sandbox.sh
+source "$(dirname "${BASH_SOURCE[0]}")/sandbox.sh"
 
 x_start() {
     if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
-        echo "SKIPPED: Xvfb or xdotool is not installed (scripts/install-deps installs them)"
-        exit 77
+        skip "Xvfb or xdotool is not installed (scripts/install-deps installs them)"
     fi
     local fdfile
     fdfile=$(mktemp)
@@ -62,20 +64,22 @@ x_client_size() {
     xwininfo -id "$1" | awk '/^  Width:/ {w=$2} /^  Height:/ {h=$2} END {print w, h}'
 }
 
-# The usual start of a test: a scratch folder $work, the X server, and a trap
-# that ends the program under test ($APP_PID), runs the caller's own
-# X_CLEANUP command (if any), stops the X server and removes $work.
+# The usual start of a test: the sandbox with its scratch folder $work, the X
+# server, and a clean-up that ends the program under test ($APP_PID), runs
+# the caller's own X_CLEANUP command (if any) and stops the X server.
 x_begin() {
-    work=$(mktemp -d)
-    trap _x_end EXIT
+    sandbox_begin
+    sandbox_on_exit _x_end
     x_start
 }
 
 _x_end() {
-    if [ -n "${APP_PID:-}" ]; then kill "$APP_PID" 2>/dev/null || true; fi
+    if [ -n "${APP_PID:-}" ]; then
+        kill "$APP_PID" 2>/dev/null || true
+        wait "$APP_PID" 2>/dev/null || true
+    fi
     if [ -n "${X_CLEANUP:-}" ]; then $X_CLEANUP; fi
     x_stop
-    rm -rf "$work"
 }
 
 # Waits up to 5 s for the program $APP_PID to end; fails unless it ended by
