@@ -12,6 +12,9 @@ TLabel::TLabel(QWidget* parent, Kind kind) : QLabel(parent), kind_(kind) { Insta
 void TLabel::SetBackgroundColour(uint32_t colourNumber) {
     QPalette p = palette();
     p.setColor(QPalette::Window, ColourFromNumber(colourNumber));
+    // A colour of our own underneath takes our own text colour on top: a dark
+    // theme's light text on these light backgrounds could hardly be read.
+    p.setColor(QPalette::WindowText, Qt::black);
     setPalette(p);
     setAutoFillBackground(true);
 }

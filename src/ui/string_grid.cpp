@@ -242,6 +242,13 @@ void TStringGrid::SetBackgroundColour(uint32_t colourNumber) {
     backgroundColour_ = colourNumber;
     QPalette p = palette();
     p.setColor(QPalette::Base, ColourFromNumber(colourNumber));
+    // The table's colours are its own, whatever the theme: black text on the
+    // white or cyan, and the current cell navy with white text, as on the
+    // desktop the window was designed for. A dark theme's light text would
+    // vanish on them.
+    p.setColor(QPalette::Text, Qt::black);
+    p.setColor(QPalette::Highlight, QColor(0x00, 0x00, 0x80));
+    p.setColor(QPalette::HighlightedText, Qt::white);
     setPalette(p);
     viewport()->update();
 }
