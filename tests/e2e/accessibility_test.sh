@@ -36,10 +36,8 @@ X_CLEANUP=a11y_stop
 x_begin
 
 # A session bus of our own.
-session_bus_config "$work/bus" >"$work/bus.conf"
-dbus-daemon --config-file="$work/bus.conf" --nofork --address="unix:path=$work/bus" >"$work/bus.log" 2>&1 &
-BUS_PID=$!
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
+session_bus_start "$work"
+BUS_PID=$SESSION_BUS_PID
 ask_bus() { dbus-send --session --print-reply --dest="$1" "$2" "$3" >/dev/null 2>&1; }
 for _ in $(seq 1 100); do ask_bus org.freedesktop.DBus /org/freedesktop/DBus org.freedesktop.DBus.GetId && break; sleep 0.05; done
 

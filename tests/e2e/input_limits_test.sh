@@ -23,9 +23,7 @@ x_begin
 # tone is waited out silently with the same timing and input handling. Without
 # shared memory the sound library writes no pool file of its own, so a
 # file-size limit below meets the settings file and nothing else.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CACHE_HOME="$work/home/.cache"
-export XDG_DATA_HOME="$work/home/.local/share" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$XDG_CONFIG_HOME/pulse" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME/pulse"
 printf 'enable-shm = no\nenable-memfd = no\nautospawn = no\n' >"$XDG_CONFIG_HOME/pulse/client.conf"
 export PULSE_SERVER="unix:$work/no-such-socket"
 # No desktop folder: a start without readable settings opens the window

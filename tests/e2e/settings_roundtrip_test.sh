@@ -9,10 +9,8 @@ source "$here/lib/x.sh"
 
 x_begin
 
-mkdir -p "$work/prog" "$work/home/Desktop" "$work/run"
-chmod 700 "$work/run"
+mkdir -p "$work/prog" "$HOME/Desktop"
 cp "$build/orvik" "$work/prog/orvik"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
 export PULSE_SERVER="unix:$work/no-such-socket"
 
 # First start: no settings file. The message box comes before the window.

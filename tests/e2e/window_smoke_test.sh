@@ -12,8 +12,6 @@ x_begin
 # start does not stop at the launcher message; no sound server reachable.
 cp "$build/orvik" "$work/orvik"
 printf '1000\r\n\r\nHalbt\xf6ne\r\n50\r\n440\r\n' >"$work/orini"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export PULSE_SERVER="unix:$work/no-such-socket"
 "$work/orvik" >"$work/out.log" 2>&1 &
 APP_PID=$!

@@ -239,7 +239,7 @@ _pipewire_spawn() {
         info) level=3 ;;
         *) level=2 ;;
     esac
-    env -u DISPLAY -u WAYLAND_DISPLAY PIPEWIRE_DEBUG="${ORVIK_PIPEWIRE_DEBUG:-$level}" "$@" </dev/null >>"$log" 2>&1 &
+    env -u DISPLAY -u WAYLAND_DISPLAY PIPEWIRE_DEBUG="$level" "$@" </dev/null >>"$log" 2>&1 &
 }
 
 # Starts pipewire-pulse and waits until it serves with the capture sink as

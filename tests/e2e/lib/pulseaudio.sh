@@ -65,16 +65,8 @@ server_start() {
     unset PULSE_SINK PULSE_COOKIE
     : >"$PULSE_CAPTURE"
     mkfifo "$SERVER_DIR/sink.fifo"
-    session_bus_config "$SERVER_DIR/bus" >"$SERVER_DIR/bus.conf"
-    dbus-daemon --config-file="$SERVER_DIR/bus.conf" --nofork --address="unix:path=$SERVER_DIR/bus" \
-        </dev/null >>"$SERVER_DIR/bus.log" 2>&1 &
-    _PULSE_BUS_PID=$!
-    export DBUS_SESSION_BUS_ADDRESS="unix:path=$SERVER_DIR/bus"
-    local _
-    for _ in $(seq 1 100); do
-        [ -S "$SERVER_DIR/bus" ] && break
-        sleep 0.05
-    done
+    session_bus_start "$SERVER_DIR"
+    _PULSE_BUS_PID=$SESSION_BUS_PID
     server_restart
 }
 

@@ -31,7 +31,6 @@ sandbox_begin() {
     # An address that leads nowhere: set, so that no library autolaunches a
     # bus of its own; a test that wants a bus starts a private one.
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
-    unset XDG_DATA_DIRS_OVERRIDE DBUS_SYSTEM_BUS_ADDRESS_OVERRIDE
     trap _sandbox_end EXIT
 }
 

@@ -21,3 +21,19 @@ session_bus_config() {
 </busconfig>
 EOF2
 }
+
+# session_bus_start DIR: starts a private session bus listening on DIR/bus,
+# its log in DIR/bus.log, points DBUS_SESSION_BUS_ADDRESS at it and waits
+# until its socket is there; $SESSION_BUS_PID is its process id.
+session_bus_start() {
+    local dir=$1 _
+    session_bus_config "$dir/bus" >"$dir/bus.conf"
+    dbus-daemon --config-file="$dir/bus.conf" --nofork --address="unix:path=$dir/bus" \
+        </dev/null >>"$dir/bus.log" 2>&1 &
+    SESSION_BUS_PID=$!
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/bus"
+    for _ in $(seq 1 100); do
+        [ -S "$dir/bus" ] && return 0
+        sleep 0.05
+    done
+}
