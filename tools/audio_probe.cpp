@@ -32,6 +32,10 @@
 // whole tone is nowhere in the capture, it is aligned on its first non-silent
 // frame); extra_frames counts non-silent frames between the checked tones
 // and after the last one.
+// A tone with frames lost says what happened to it, when it was one thing:
+//   damage=dropped at_ms=433.0 damage_frames=256 (frames missing mid-tone,
+//   the rest intact), damage=inserted … silent=1 (frames put in, silence when
+//   the stream ran dry), or damage=unexplained at_ms=….
 #include <sys/stat.h>
 #include <algorithm>
 #include <atomic>
@@ -65,6 +69,27 @@ double FramesToMs(std::size_t frames) { return static_cast<double>(frames) * 100
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Far beyond any server's period (PipeWire's largest quantum is 8192).
+constexpr std::size_t MaxDamageShift = 16384;
+
+void PrintDamage(const orvik::probe::Damage& damage) {
+    using orvik::probe::Damage;
+    switch (damage.kind) {
+        case Damage::None:
+            return;
+        case Damage::Dropped:
+            std::printf(" damage=dropped at_ms=%.1f damage_frames=%zu", FramesToMs(damage.at), damage.frames);
+            return;
+        case Damage::Inserted:
+            std::printf(" damage=inserted at_ms=%.1f damage_frames=%zu silent=%d", FramesToMs(damage.at), damage.frames,
+                        damage.silent ? 1 : 0);
+            return;
+        case Damage::Unexplained:
+            std::printf(" damage=unexplained at_ms=%.1f", FramesToMs(damage.at));
+            return;
+    }
+}
 
 struct Options {
     uint32_t ms = 1000;
@@ -322,7 +347,9 @@ int main(int argc, char** argv) {
         std::printf("tone %d", k + 1);
         if (firstSeen) std::printf(" start_latency_ms=%.1f", Ms(*firstSeen - calls[k]));
         if (lastSeen) std::printf(" after_last_frame_ms=%.1f", Ms(returns[k] - *lastSeen));
-        std::printf(" frames=%zu frames_lost=%zu\n", n, differing);
+        std::printf(" frames=%zu frames_lost=%zu", n, differing);
+        PrintDamage(orvik::probe::DescribeDamage(capture, start, expected, MaxDamageShift));
+        std::printf("\n");
 
         if (k > first) {
             const std::size_t silent = start >= previousEnd ? start - previousEnd : 0;

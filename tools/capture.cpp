@@ -71,6 +71,33 @@ ToneMatch FindTone(const std::vector<Frame>& capture, std::size_t cursor, const 
     return match;
 }
 
+Damage DescribeDamage(const std::vector<Frame>& capture, std::size_t start, const std::vector<Frame>& expected,
+                      std::size_t maxShift) {
+    const std::size_t n = expected.size();
+    const auto at = [&](std::size_t p) { return p < capture.size() ? capture[p] : Frame{0, 0}; };
+    std::size_t first = 0;
+    while (first < n && at(start + first) == expected[first]) ++first;
+    if (first == n) return {};
+    // Both readings are tried for each shift, smallest first. A periodic tone
+    // matches itself shifted by whole periods, but only the true reading also
+    // matches where the tone ends and silence follows.
+    const auto restAt = [&](std::size_t capturePos, std::size_t imagePos) {
+        for (std::size_t j = 0; imagePos + j < n; ++j)
+            if (!(at(capturePos + j) == expected[imagePos + j])) return false;
+        return true;
+    };
+    for (std::size_t d = 1; d <= maxShift && first + d <= n; ++d) {
+        // A tail cut off is not a drop: nothing of the image follows it.
+        if (first + d < n && restAt(start + first, first + d)) return {Damage::Dropped, first, d, false};
+        if (restAt(start + first + d, first)) {
+            bool silent = true;
+            for (std::size_t j = 0; j < d; ++j) silent = silent && at(start + first + j).silent();
+            return {Damage::Inserted, first, d, silent};
+        }
+    }
+    return {Damage::Unexplained, first, 0, false};
+}
+
 std::size_t AudibleFrames(const std::vector<Frame>& capture, std::size_t from, std::size_t to) {
     to = std::min(to, capture.size());
     std::size_t count = 0;

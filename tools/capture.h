@@ -35,6 +35,22 @@ struct ToneMatch {
 };
 ToneMatch FindTone(const std::vector<Frame>& capture, std::size_t cursor, const std::vector<Frame>& expected);
 
+// What happened to a tone that arrived aligned but not whole, when it is one
+// thing: from image frame `at` on, either `frames` of the image are missing
+// and the rest follows at once (dropped), or `frames` other frames stand
+// before the rest (inserted; `silent` when they are all silence, as when a
+// stream runs dry). Everything else, the rest of the image included, arrived
+// unchanged. Unexplained: two faults, or a changed sample, or a shift beyond
+// `maxShift`.
+struct Damage {
+    enum Kind { None, Dropped, Inserted, Unexplained } kind = None;
+    std::size_t at = 0;
+    std::size_t frames = 0;
+    bool silent = false;
+};
+Damage DescribeDamage(const std::vector<Frame>& capture, std::size_t start, const std::vector<Frame>& expected,
+                      std::size_t maxShift);
+
 // Non-silent frames in [from, to).
 std::size_t AudibleFrames(const std::vector<Frame>& capture, std::size_t from, std::size_t to);
 
