@@ -89,11 +89,8 @@ Damage DescribeDamage(const std::vector<Frame>& capture, std::size_t start, cons
     for (std::size_t d = 1; d <= maxShift && first + d <= n; ++d) {
         // A tail cut off is not a drop: nothing of the image follows it.
         if (first + d < n && restAt(start + first, first + d)) return {Damage::Dropped, first, d, false};
-        if (restAt(start + first + d, first)) {
-            bool silent = true;
-            for (std::size_t j = 0; j < d; ++j) silent = silent && at(start + first + j).silent();
-            return {Damage::Inserted, first, d, silent};
-        }
+        if (restAt(start + first + d, first))
+            return {Damage::Inserted, first, d, AudibleFrames(capture, start + first, start + first + d) == 0};
     }
     return {Damage::Unexplained, first, 0, false};
 }

@@ -24,23 +24,20 @@ using std::chrono::milliseconds;
 
 constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, SampleRate, ChannelCount};
 
-// 40 ms of target buffer. PipeWire sizes its graph's period from it (256
-// frames here), and a play's end is reported, and the next tone starts, two
-// or three periods late: at 50 ms repetitions were 33 ms apart there, at
-// 40 ms they are 13-16 ms apart (10 ms on PulseAudio). Less would shorten
-// the gaps further but have the whole graph, and every other program's
-// sound, run at 3 ms periods while a tone plays, and leave less slack for a
-// busy machine: PipeWire drops what arrives after its reader has passed.
+// 40 ms of target buffer: enough slack for a busy machine, and on
+// PulseAudio repetitions follow each other 10 ms apart.
 constexpr uint32_t TargetBufferBytes = SampleRate / 25 * BytesPerFrame;
 
-// On PipeWire the graph's period follows the request size instead (a
-// quarter of the target, rounded down to a power of two: 256 frames, 5.8 ms,
-// at 40 ms), and at so short a period a server thread that is a few
-// milliseconds late drops whole periods from the middle of the tone, as on a
-// busy laptop. Asking for 1024 frames at a time runs the graph at its usual
-// desktop period of about 23 ms, which no longer drops under such load;
-// repetitions are then about 68 ms apart there instead of 16. PulseAudio
-// keeps its own request size: its timing does not depend on it.
+// PipeWire runs its whole graph at the period a Pulse client's request size
+// implies: by default a quarter of the target, rounded down to a power of
+// two, which at 40 ms is 256 frames (5.8 ms). At so short a period a server
+// thread a few milliseconds late drops whole periods from the middle of the
+// tone, as on a busy laptop, and every other program's sound runs at that
+// period too while a tone plays. Asking for 1024 frames at a time runs the
+// graph at its usual desktop period of about 23 ms, which no longer drops
+// under such load; repetitions are then about 68 ms apart there instead of
+// 16. PulseAudio keeps its default request size: a larger one has it report
+// a drain a little before the tone's last frame has been heard.
 constexpr uint32_t PipeWireRequestBytes = 1024 * BytesPerFrame;
 
 bool IsPipeWire(const pa_server_info* info) {

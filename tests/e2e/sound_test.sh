@@ -67,15 +67,10 @@ run_probe() {
 # Bounds on time: a play cannot end before its tone has been heard, and one
 # that returns more than 400 ms late has hung or played twice (a stopped
 # server is given up 500 ms after the tone's end); the room between is for a
-# busy machine. Repetitions follow each other within about three periods of
-# the server's graph (PulseAudio's pipe sink: about 12.5 ms in all;
-# PipeWire's, at the 1024 frames the output asks for there: about 68 ms): at
-# least one of two gaps must be that short, and none long enough for a
-# stream started anew.
-case $kind in
-    pulseaudio) short_gap=15 long_gap=60 ;;
-    pipewire) short_gap=80 long_gap=120 ;;
-esac
+# busy machine. Repetitions follow each other as closely as the server
+# allows (lib/*.sh: SERVER_SHORT_GAP_MS and SERVER_LONG_GAP_MS).
+short_gap=$SERVER_SHORT_GAP_MS
+long_gap=$SERVER_LONG_GAP_MS
 # min_of NAME FILE KEY HIGH [LINE-PREFIX]: the smallest value of KEY at most HIGH.
 min_of() {
     local name=$1 file=$2 key=$3 high=$4 prefix=${5:-} least

@@ -48,6 +48,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/sound_server.sh"
 
 # shellcheck disable=SC2034 # read by the tests that source this
 SERVER_KIND=pipewire
+# How far apart the program's repetitions of a tone follow each other here:
+# about three periods of the graph, 68 ms at the 1024 frames the output asks
+# for (see lib/pulseaudio.sh for what the two bounds mean).
+# shellcheck disable=SC2034
+SERVER_SHORT_GAP_MS=80
+# shellcheck disable=SC2034
+SERVER_LONG_GAP_MS=120
 SERVER_DIR=""
 SERVER_PID=""
 _PIPEWIRE_BUS_PID=""
