@@ -55,6 +55,7 @@
 #include "capture.h"
 #include "core/audio_format.h"
 #include "core/synth.h"
+#include "platform/playback_wait.h"
 #include "platform/pulse_output.h"
 
 namespace {
@@ -278,30 +279,32 @@ int main(int argc, char** argv) {
     } hold{o.holdMs};
     std::this_thread::sleep_for(std::chrono::milliseconds(o.leadMs));
 
-    long long idleCalls = 0;
     std::vector<Clock::time_point> calls, returns;
-    const auto idle = [&] {
-        ++idleCalls;
-        if (o.cancelAfterMs >= 0 && calls.size() == 1 &&
-            Clock::now() - calls.front() >= std::chrono::milliseconds(o.cancelAfterMs))
-            output.cancel();
-    };
+    // A play spends its time asleep, as the window's thread does between
+    // events; a cancel comes from another thread, as the window's close
+    // comes while a tone sounds.
+    orvik::SleepingWait wait;
+    std::jthread canceller;
     std::vector<long long> sizeBefore;
-    double minReturn = 1e9, maxReturn = 0, playing = 0;
+    double minReturn = 1e9, maxReturn = 0;
     for (int k = 0; k < o.plays; ++k) {
         if (k > 0 && o.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(o.pauseMs));
         sizeBefore.push_back(o.capture.empty() ? 0 : FileSize(o.capture));
         calls.push_back(Clock::now());
-        output.play(played, idle);
+        if (k == 0 && o.cancelAfterMs >= 0)
+            canceller = std::jthread([&output, ms = o.cancelAfterMs] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+                output.cancel();
+            });
+        output.play(played, wait);
         returns.push_back(Clock::now());
+        if (canceller.joinable()) canceller.join();
         const double took = Ms(returns.back() - calls.back());
-        playing += took;
         minReturn = std::min(minReturn, took);
         maxReturn = std::max(maxReturn, took);
         std::printf("play %d return_ms=%.1f\n", k + 1, took);
         std::fflush(stdout);  // a test may be waiting for this line
     }
-    std::printf("idle calls_per_second=%.0f\n", playing > 0 ? idleCalls * 1000.0 / playing : 0.0);
 
     if (o.capture.empty()) {
         std::printf("summary plays=%d min_return_ms=%.1f max_return_ms=%.1f\n", o.plays, minReturn, maxReturn);

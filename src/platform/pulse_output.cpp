@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <span>
@@ -13,7 +12,6 @@
 #include "core/levels.h"
 #include "core/wave.h"
 #include "core/wave_check.h"
-#include "platform/tone_wait.h"
 
 namespace orvik {
 
@@ -74,7 +72,7 @@ constexpr const char* MediaRole = "production";
 // Everything that talks to libpulse. The pa_* objects and the fields marked
 // "loop lock" belong to the threaded main loop and are touched only with its
 // lock held; the calling thread takes that lock for short, non-blocking
-// steps only and does all of its waiting on `wake`.
+// steps only and does all of its waiting in the play's PlaybackWait.
 struct PulseOutput::Connection {
     enum class State { Down, Connecting, Ready, Failed };
     enum class Outcome { Played, Failed, Cancelled };
@@ -104,28 +102,32 @@ struct PulseOutput::Connection {
         pa_threaded_mainloop_free(loop);
     }
 
-    // Waits, calling `idle`, until `done` holds, the play is cancelled or the
-    // deadline passes; true when `done` held.
+    // Spends the time in `wait` until `done` holds, the play is cancelled or
+    // the deadline passes; true when `done` held. Every change `done` or a
+    // cancel could depend on wakes the wait (wakeWaiter).
     template <typename Done>
-    bool waitUntil(Done done, Clock::time_point deadline, const std::function<void()>& idle) {
-        for (;;) {
-            if (done()) return true;
-            if (cancelled || Clock::now() >= deadline) return false;
-            if (idle) idle();
-            std::unique_lock lock(mutex);
-            wake.wait_until(lock, std::min(deadline, Clock::now() + milliseconds(5)),
-                            [&] { return done() || cancelled.load(); });
+    bool waitUntil(Done done, Clock::time_point deadline, PlaybackWait& wait) {
+        {
+            std::lock_guard lock(mutex);
+            waiter = &wait;
         }
+        wait.until([&] { return done() || cancelled.load(); }, deadline);
+        {
+            std::lock_guard lock(mutex);
+            waiter = nullptr;
+        }
+        return done();
     }
 
-    void notify() {
-        { std::lock_guard lock(mutex); }
-        wake.notify_all();
+    // From any thread: what a waiting play looks at has changed.
+    void wakeWaiter() {
+        std::lock_guard lock(mutex);
+        if (waiter) waiter->wake();
     }
 
     // A ready stream, connecting first when there is none. False when the
     // server could not be reached within the timeout.
-    bool ensureReady(const std::function<void()>& idle) {
+    bool ensureReady(PlaybackWait& wait) {
         if (!loop) return false;
         pa_threaded_mainloop_lock(loop);
         if (state == State::Down || state == State::Failed) {
@@ -135,7 +137,7 @@ struct PulseOutput::Connection {
         pa_threaded_mainloop_unlock(loop);
 
         const auto settled = [this] { return state == State::Ready || state == State::Failed; };
-        waitUntil(settled, Clock::now() + ConnectTimeout, idle);
+        waitUntil(settled, Clock::now() + ConnectTimeout, wait);
         if (state == State::Ready) return true;
         if (!cancelled) {
             // Refused or too slow: drop this attempt, the next play starts a new one.
@@ -149,7 +151,7 @@ struct PulseOutput::Connection {
     // Writes `frames` to the stream and waits until the server reports them
     // played out.
     Outcome playFrames(std::span<const uint8_t> frames, uint16_t left, uint16_t right, Clock::time_point deadline,
-                       const std::function<void()>& idle) {
+                       PlaybackWait& wait) {
         pa_threaded_mainloop_lock(loop);
         if (state != State::Ready) {
             pa_threaded_mainloop_unlock(loop);
@@ -169,7 +171,7 @@ struct PulseOutput::Connection {
         if (corked && state == State::Ready) setCorkedLocked(false);
         pa_threaded_mainloop_unlock(loop);
 
-        waitUntil([this] { return jobDone || jobFailed; }, deadline, idle);
+        waitUntil([this] { return jobDone || jobFailed; }, deadline, wait);
 
         pa_threaded_mainloop_lock(loop);
         // Neither drained nor failed nor cancelled in time: the server has
@@ -281,12 +283,9 @@ struct PulseOutput::Connection {
     }
 
     void failLocked() {
-        {
-            std::lock_guard lock(mutex);
-            state = State::Failed;
-            if (jobActive) jobFailed = true;
-        }
-        wake.notify_all();
+        state = State::Failed;
+        if (jobActive) jobFailed = true;
+        wakeWaiter();
     }
 
     // Feeds as much of the tone as the server takes now; once all of it is
@@ -385,11 +384,8 @@ struct PulseOutput::Connection {
         auto* self = static_cast<Connection*>(userdata);
         switch (pa_stream_get_state(s)) {
             case PA_STREAM_READY: {
-                {
-                    std::lock_guard lock(self->mutex);
-                    self->state = State::Ready;
-                }
-                self->wake.notify_all();
+                self->state = State::Ready;
+                self->wakeWaiter();
                 break;
             }
             case PA_STREAM_FAILED:
@@ -411,14 +407,11 @@ struct PulseOutput::Connection {
             pa_operation_unref(self->drain);
             self->drain = nullptr;
         }
-        {
-            std::lock_guard lock(self->mutex);
-            if (success)
-                self->jobDone = true;
-            else
-                self->jobFailed = true;
-        }
-        self->wake.notify_all();
+        if (success)
+            self->jobDone = true;
+        else
+            self->jobFailed = true;
+        self->wakeWaiter();
     }
 
     const std::string name;
@@ -437,13 +430,13 @@ struct PulseOutput::Connection {
     std::size_t written = 0;
     bool jobActive = false;
 
-    // Read by the waiting thread without the loop lock; changed under
-    // `mutex` when a waiter may be sleeping on them.
+    // Read by the waiting thread without the loop lock; each change is
+    // followed by a wake of the play waiting on it.
     std::atomic<State> state{State::Down};
     std::atomic<bool> jobDone{false};
     std::atomic<bool> jobFailed{false};
-    std::mutex mutex;
-    std::condition_variable wake;
+    std::mutex mutex;                // guards `waiter`
+    PlaybackWait* waiter = nullptr;  // the wait of the play in progress
 };
 
 PulseOutput::PulseOutput(const std::string& applicationName)
@@ -451,7 +444,7 @@ PulseOutput::PulseOutput(const std::string& applicationName)
 
 PulseOutput::~PulseOutput() = default;
 
-void PulseOutput::play(const WaveImage& image, const std::function<void()>& idle) {
+void PulseOutput::play(const WaveImage& image, PlaybackWait& wait) {
     cancelled_ = false;
     const auto start = Clock::now();
     const auto frames = WaveFrameData(image);
@@ -461,22 +454,22 @@ void PulseOutput::play(const WaveImage& image, const std::function<void()>& idle
     const uint32_t levels = levels_;
     const auto left = static_cast<uint16_t>(levels & 0xFFFF), right = static_cast<uint16_t>(levels >> 16);
 
-    if (connection_->ensureReady(idle)) {
+    if (connection_->ensureReady(wait)) {
         const auto deadline = Clock::now() + milliseconds(length) + DrainGrace;
-        const auto outcome = connection_->playFrames(*frames, left, right, deadline, idle);
+        const auto outcome = connection_->playFrames(*frames, left, right, deadline, wait);
         if (outcome != Connection::Outcome::Failed) return;
     }
     if (cancelled_) return;
     // No server, or it failed mid-tone: keep the tone's time without sound.
     const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
-    WaitCallingIdle(std::max(0LL, length - elapsed), idle, cancelled_);
+    connection_->waitUntil([] { return false; }, Clock::now() + milliseconds(std::max(0LL, length - elapsed)), wait);
 }
 
 void PulseOutput::setLevels(uint16_t left, uint16_t right) { levels_ = static_cast<uint32_t>(right) << 16 | left; }
 
 void PulseOutput::cancel() {
     cancelled_ = true;
-    connection_->notify();
+    connection_->wakeWaiter();
 }
 
 }  // namespace orvik

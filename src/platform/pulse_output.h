@@ -15,7 +15,8 @@ namespace orvik {
 // is corked from start-up until the first tone and again a second after the
 // last one, so the server mixes nothing for an idle program and the device
 // can sleep. The connection runs on libpulse's own thread; the calling
-// thread only waits, calling `idle`.
+// thread only waits, in the play's PlaybackWait, woken by that thread when
+// the tone has played, failed or been cancelled.
 //
 // The mixer sees the application `applicationName` with the icon "org.orvik.Orvik"
 // and the media role "production".
@@ -35,7 +36,7 @@ public:
 
     // An image that is not exactly Orvik's WAVE format plays nothing and
     // returns at once.
-    void play(const WaveImage& image, const std::function<void()>& idle) override;
+    void play(const WaveImage& image, PlaybackWait& wait) override;
     // Samples go to the device as sample × level / 65535, nearest integer.
     void setLevels(uint16_t left, uint16_t right) override;
     void cancel() override;

@@ -3,6 +3,7 @@
 // interface so tests hand the window fakes and never touch the real sound
 // server, home folder, desktop or program folder.
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -12,14 +13,28 @@
 
 namespace orvik {
 
+// How the thread that plays spends the wait for a tone's end. The window's
+// thread goes on handling its events (painting, a close) and otherwise
+// sleeps; a tool's thread simply sleeps. Nothing polls: the sound output
+// calls wake() whenever what `done` looks at may have changed.
+class PlaybackWait {
+public:
+    using Clock = std::chrono::steady_clock;
+    virtual ~PlaybackWait() = default;
+    // Returns once `done()` holds or `deadline` has passed. `done` is
+    // evaluated on the waiting thread only: at the start and after wakes.
+    virtual void until(const std::function<bool()>& done, Clock::time_point deadline) = 0;
+    // Callable from any thread, at any time, cheaply.
+    virtual void wake() = 0;
+};
+
 // Plays finished WAVE images (the format Orvik writes) on the default output.
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
     // Plays every frame of `image` and returns when the last one has been
-    // heard. While it waits it calls `idle` every few milliseconds, so the
-    // window can repaint; `idle` must not start another play.
-    virtual void play(const WaveImage& image, const std::function<void()>& idle) = 0;
+    // heard, spending the time in `wait`, which must not start another play.
+    virtual void play(const WaveImage& image, PlaybackWait& wait) = 0;
     // Levels 0..65535 per channel, applied to the samples from the next play on.
     virtual void setLevels(uint16_t left, uint16_t right) = 0;
     // Makes a play in progress return as soon as possible (the window closes).

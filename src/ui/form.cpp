@@ -356,9 +356,10 @@ PlaybackOps TForm1::playbackOps() {
     ops.playImage = [this, sustained = ops.sustained](const WaveImage& image) {
         if (closing_) return;
         // The window goes on painting while the tone sounds; mouse and keys
-        // wait until the play has ended and are handled then, in order.
+        // wait, and are handled in order once the request that played has
+        // returned (at once between repetitions, so "Stop" can end them).
         InputGate::Hold hold(inputGate_, sustained);
-        platform_.audio.play(image, [] { QCoreApplication::processEvents(); });
+        platform_.audio.play(image, playbackWait_);
     };
     ops.processMessages = [] { QCoreApplication::processEvents(); };
     return ops;

@@ -9,6 +9,7 @@
 
 #include "core/levels.h"
 #include "core/synth.h"
+#include "platform/playback_wait.h"
 #include "platform/services.h"
 #include "ui/input_gate.h"
 
@@ -115,6 +116,8 @@ private:
 
     Platform platform_;
     InputGate inputGate_;
+    // A tone's wait: the window keeps handling its events, and sleeps between them.
+    EventLoopWait playbackWait_;
     // Set once the window closes: ends every repetition still running.
     bool closing_ = false;
     QSize requestedClientSize_;

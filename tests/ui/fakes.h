@@ -35,7 +35,7 @@ public:
     // Runs while an image "plays"; the argument counts the plays so far.
     std::function<void(int playsSoFar)> onPlay;
 
-    void play(const WaveImage& image, const std::function<void()>&) override {
+    void play(const WaveImage& image, PlaybackWait&) override {
         images.push_back(image);
         if (onPlay) onPlay(static_cast<int>(images.size()));
     }
