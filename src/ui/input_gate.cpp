@@ -47,16 +47,28 @@ bool isAutoRepeat(const QEvent& event) {
     }
 }
 
+// A mouse event rebuilt from its values, with Qt's mark that a press made a
+// double click: Qt's window hands such a press on as the double click
+// alone, so a replay without the mark would reach the widget as a third
+// press. The mark can be read publicly (flags()) but set only from within.
+class RebuiltMouseEvent final : public QMouseEvent {
+public:
+    using QMouseEvent::QMouseEvent;
+    void markDoubleClick(bool on) { m_doubleClick = on; }
+};
+
 // A recipe for the event as it is now: its values, taken while they are
 // still its own.
 std::function<std::unique_ptr<QEvent>()> Recipe(const QEvent& event) {
     if (const auto* mouse = dynamic_cast<const QMouseEvent*>(&event)) {
         return [type = mouse->type(), position = mouse->position(), scene = mouse->scenePosition(),
                 global = mouse->globalPosition(), button = mouse->button(), buttons = mouse->buttons(),
-                modifiers = mouse->modifiers(), time = mouse->timestamp(), device = mouse->pointingDevice()] {
+                modifiers = mouse->modifiers(), time = mouse->timestamp(), device = mouse->pointingDevice(),
+                doubleClick = mouse->flags().testFlag(Qt::MouseEventCreatedDoubleClick)] {
             auto made =
-                std::make_unique<QMouseEvent>(type, position, scene, global, button, buttons, modifiers, device);
+                std::make_unique<RebuiltMouseEvent>(type, position, scene, global, button, buttons, modifiers, device);
             made->setTimestamp(time);
+            made->markDoubleClick(doubleClick);
             return made;
         };
     }
@@ -78,37 +90,86 @@ std::function<std::unique_ptr<QEvent>()> Recipe(const QEvent& event) {
 
 }  // namespace
 
+InputGate* InputGate::current_ = nullptr;
+
 InputGate::InputGate() {
     if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
+    if (!current_) current_ = this;
 }
 
-InputGate::~InputGate() = default;
+InputGate::~InputGate() {
+    if (current_ == this) current_ = nullptr;
+}
 
 InputGate::Hold::Hold(InputGate& gate, std::function<bool()> repeats) : gate_(gate), repeats_(std::move(repeats)) {
     ++gate_.holds_;
 }
 
 InputGate::Hold::~Hold() {
-    if (gate_.holds_ > 1 || gate_.deferred_) {
-        --gate_.holds_;
+    InputGate& gate = gate_;
+    if (--gate.holds_ > 0 || gate.deferred_) return;
+    if (repeats_ && repeats_()) {
+        gate.deliverHeld();
         return;
     }
-    // Deep inside nested plays, one that is over for good goes on holding
-    // until the request that led to it has returned; the level below then
-    // hands on what waits.
-    if (gate_.nesting_ >= MaxNesting && !(repeats_ && repeats_())) {
-        gate_.deferred_ = true;
-        return;
+    // Over for good: what waits goes on waiting until the request that led
+    // to this play has returned, when there is one to wait for.
+    if (gate.requests_ > 0 || gate.nesting_ > 0)
+        gate.deferred_ = true;
+    else
+        gate.deliverHeld();
+}
+
+bool InputGate::Deliver(QEvent* event, const std::function<bool()>& notify) {
+    InputGate* gate = current_;
+    // Only the outermost input is a request: the window system hands input
+    // to the window, which passes it on to a widget inside; what the gate
+    // hands on itself is followed in deliverHeld.
+    if (!gate || !isUserInput(event->type()) || gate->requests_ > 0 || gate->nesting_ > 0) return notify();
+    struct Request {
+        int& open;
+        explicit Request(int& count) : open(count) { ++open; }
+        ~Request() { --open; }
+    };
+    bool handled = false;
+    {
+        Request request(gate->requests_);
+        handled = notify();
     }
-    gate_.holds_ = 0;
-    gate_.deliverHeld();
+    if (gate->deferred_ && gate->holds_ == 0) {
+        gate->deferred_ = false;
+        gate->deliverHeld();
+    }
+    return handled;
+}
+
+bool InputGate::isRepeat(const QEvent& event) {
+    if (isAutoRepeat(event)) return true;
+    if (event.type() != QEvent::KeyPress && event.type() != QEvent::ShortcutOverride) return false;
+    // The X server repeats a key as a release and a press with one and the
+    // same time. Qt marks the pair as a repeat only when it finds the press
+    // already queued as it reads the release; on a busy machine it often is
+    // not, and the pair arrives as the user letting go and pressing again.
+    // A human's release and next press never share a millisecond.
+    const auto& key = static_cast<const QKeyEvent&>(event);
+    const ulong time = key.timestamp();
+    if (time == 0) return false;
+    if (unmarkedRepeat_.key == key.key() && unmarkedRepeat_.time == time) return true;
+    for (auto h = held_.rbegin(); h != held_.rend(); ++h) {
+        if (h->key != key.key()) continue;
+        if (h->type != QEvent::KeyRelease || h->time != time) return false;
+        held_.erase(std::next(h).base());  // the repeat's release goes with it
+        unmarkedRepeat_ = {key.key(), time};
+        return true;
+    }
+    return false;
 }
 
 bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     // The window system hands input to the top-level window, which passes it
     // on to the widget under the mouse or with the focus when it is
     // delivered; input posted to a widget directly waits in the same queue.
-    if (holds_ == 0 || !isUserInput(event->type())) return false;
+    if (!holding() || !isUserInput(event->type())) return false;
     // A message box that comes up meanwhile must be answerable.
     if (const QWidget* modal = QApplication::activeModalWidget()) {
         const auto* widget = qobject_cast<const QWidget*>(receiver);
@@ -123,21 +184,24 @@ bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     // checks) goes; the key's final release is no repeat and stays.
     // Distinct presses are all kept.
     int autoRepeatKey = 0;
-    if (isAutoRepeat(*event)) {
+    if (isRepeat(*event)) {
         if (event->type() != QEvent::KeyPress) return true;
         autoRepeatKey = static_cast<const QKeyEvent*>(event)->key();
         for (const Held& h : held_)
             if (h.autoRepeatKey == autoRepeatKey) return true;
     }
-    held_.push_back({receiver, Recipe(*event), autoRepeatKey});
+    const auto* key = dynamic_cast<const QKeyEvent*>(event);
+    held_.push_back(
+        {receiver, Recipe(*event), autoRepeatKey, event->type(), key ? key->key() : 0, key ? key->timestamp() : 0});
     return true;
 }
 
 void InputGate::deliverHeld() {
-    // One at a time from the front: an event's handler may play a tone, and
-    // the events behind it are then delivered when that tone ends (by the
-    // nested call), so a "Stop" pressed during a repeated tone is heard.
-    while (holds_ == 0 && !held_.empty()) {
+    // One at a time from the front. An event's handler may play a tone:
+    // the events behind it then wait until that handler has returned, or,
+    // while the tone repeats, are handed on from inside it (by a nested
+    // call), so a "Stop" pressed during a repeated tone is heard.
+    while (!holding() && !held_.empty()) {
         Held next = std::move(held_.front());
         held_.pop_front();
         if (!next.receiver) continue;
@@ -145,11 +209,9 @@ void InputGate::deliverHeld() {
         ++nesting_;
         QCoreApplication::sendEvent(next.receiver, event.get());
         --nesting_;
-        if (deferred_) {
-            // The deferred play's request has returned: hand on from here.
-            deferred_ = false;
-            holds_ = 0;
-        }
+        // The request this event made has returned: its play no longer
+        // holds the rest back.
+        if (holds_ == 0) deferred_ = false;
     }
 }
 

@@ -3,37 +3,32 @@
 // the tone has ended. The window keeps painting meanwhile: only mouse, key,
 // wheel and touch events wait. (Qt's own ExcludeUserInputEvents is no use
 // here: on X11 it drops the held events instead of delivering them later.)
+#include <QEvent>
 #include <QObject>
 #include <QPointer>
 #include <deque>
 #include <functional>
 #include <memory>
 
-class QEvent;
-
 namespace orvik {
 
 class InputGate final : public QObject {
 public:
-    // How deep held input is handed on inside the plays it leads to before
-    // the gate waits for a play to return instead (see Hold).
-    static constexpr int MaxNesting = 64;
-
     InputGate();
     ~InputGate() override;
 
-    // While a Hold exists, input to the program's windows is kept back;
-    // when the last Hold ends the kept events are delivered, oldest first.
-    // A handler run by one of them may hold again (a nested tone); the rest
-    // then wait for that tone and are delivered from inside it, as a request
-    // made during a tone is handled after that play.
+    // While a Hold exists, input to the program's windows is kept back, to
+    // be handed on oldest first, each event as if the user had waited for
+    // the tone before giving it.
     //
-    // Each such handler nests one level deeper on the stack, and a key held
-    // down keeps the queue full, so the nesting is bounded: from MaxNesting
-    // levels on, a Hold whose tone will not be repeated (`repeats` false
-    // when it ends) goes on holding until the handler that played it has
-    // returned, and the level below hands on what waits. A tone that
-    // repeats still hands input on at once, or "Stop" could never end it.
+    // When the last Hold ends for good (its tone will not be repeated:
+    // `repeats` false), what waits is handed on once the request that
+    // played has returned: after the grid has moved its cursor for the key
+    // that played, after the cadence's last chord. Each event handed on is
+    // a request of its own, which may hold again; what remains then waits
+    // for it in turn, so the requests follow one another instead of nesting.
+    // Between the repetitions of a tone (`repeats` true) what waits is
+    // handed on at once, inside the play, or "Stop" could never end it.
     class Hold {
     public:
         explicit Hold(InputGate& gate, std::function<bool()> repeats = {});
@@ -46,10 +41,18 @@ public:
         std::function<bool()> repeats_;
     };
 
+    // Hands `event` to `notify` (the application's delivery) as a request
+    // of the user's: when it is the outermost input being handled and a
+    // tone it played held input back, that input is handed on once `notify`
+    // has returned. The application calls this for every event it delivers;
+    // without it, held input is handed on when the last Hold ends.
+    static bool Deliver(QEvent* event, const std::function<bool()>& notify);
+
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
 
 private:
+    bool holding() const { return holds_ > 0 || deferred_; }
     void deliverHeld();
 
     struct Held {
@@ -59,11 +62,23 @@ private:
         // for a while can show a later event's position.
         std::function<std::unique_ptr<QEvent>()> make;
         int autoRepeatKey = 0;  // the key of a held auto-repeat press, else 0
+        // For key events, what tells a repeat from a press of its own.
+        QEvent::Type type = QEvent::None;
+        int key = 0;
+        ulong time = 0;
     };
+    // Whether a key event waiting is one of a held key's repeats.
+    bool isRepeat(const QEvent& event);
+    static InputGate* current_;  // the application's gate, if it has one
     int holds_ = 0;
-    int nesting_ = 0;        // delivered events being handled, one inside the other
-    bool deferred_ = false;  // a play deep in the nesting holds on until its request returns
+    int requests_ = 0;       // the user's request being handled (Deliver), 0 or 1
+    int nesting_ = 0;        // held events being handled, one inside the other
+    bool deferred_ = false;  // a finished play holds on until its request returns
     std::deque<Held> held_;
+    struct {
+        int key = 0;
+        ulong time = 0;
+    } unmarkedRepeat_;  // the repeat last recognised by its time alone
 };
 
 }  // namespace orvik

@@ -8,6 +8,7 @@
 
 #include "core/errors.h"
 #include "fakes.h"
+#include "ui/application.h"
 #include "ui/edit.h"
 
 using namespace orvik;
@@ -453,5 +454,11 @@ private slots:
     }
 };
 
-QTEST_MAIN(FormTest)
+// The program's own application object: it hands every event to the input
+// gate as a request, as in the program.
+int main(int argc, char** argv) {
+    orvik::Application app(argc, argv);
+    FormTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "form_test.moc"

@@ -19,6 +19,12 @@ server_capture_size() {
     stat -c %s "$PULSE_CAPTURE" 2>/dev/null || echo 0
 }
 
+# Starts the capture afresh (its reader appends, so it goes on writing at
+# the new end); call it only while nothing of interest is on its way.
+server_clear_capture() {
+    : >"$PULSE_CAPTURE"
+}
+
 # The capture sink's state as the server reports it: RUNNING, IDLE or
 # SUSPENDED (nothing while the server does not answer).
 server_sink_state() {
