@@ -18,7 +18,7 @@ uninstall="$repo/scripts/uninstall-user"
 id=org.orvik.Orvik
 
 for tool in sha256sum realpath find sort cmake desktop-file-validate appstreamcli; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed (scripts/install-deps installs it)"; exit 1; }
+    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed (scripts/install-deps test installs it)"; exit 1; }
 done
 
 work=$(mktemp -d)
