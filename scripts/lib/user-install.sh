@@ -5,6 +5,10 @@
 #   file SHA256 PATH   a file, taken away only while it is as installed
 #   link - PATH        the link that puts the program on the PATH
 #   dir - PATH         a folder the install created, taken away once empty
+#   launcher SHA256 ORVIK.desktop
+#                      the launcher the installed program puts into the
+#                      desktop folder at its first start, with the checksum
+#                      of the text it writes; taken away while it has it
 # CMake's own install_manifest.txt names the files only and stays in the
 # build folder, which the user may delete; this list lives with the install.
 
@@ -21,6 +25,7 @@ home=$(realpath -m -s -- "$HOME")
 program_dir() { realpath -m -s -- "${1:-${PROGRAM_DIR:-$home/.local/opt/orvik}}"; }
 
 app_id=org.orvik.Orvik
+launcher_name=ORVIK.desktop
 sum_of() { sha256sum <"$1" | cut -d' ' -f1; }
 
 # Whether PATH may stand in a list for the install whose program is EXE: the
@@ -46,12 +51,16 @@ read_list() {
         case $line in '' | '#'*) continue ;; esac
         kind=${line%% *} rest=${line#* }
         sum=${rest%% *} path=${rest#* }
-        [[ $path == /* && /$path/ != */../* && /$path/ != */./* && $path != / ]] \
-            || die "$list has an unexpected line, nothing done: $line"
+        if [ "$kind" = launcher ]; then
+            [[ $sum =~ ^[0-9a-f]{64}$ && $path == "$launcher_name" ]]
+        else
+            [[ $path == /* && /$path/ != */../* && /$path/ != */./* && $path != / ]] || false
+        fi || die "$list has an unexpected line, nothing done: $line"
         case $kind in
             file) [[ $sum =~ ^[0-9a-f]{64}$ ]] && installs_write file "$path" "$exe" ;;
             link) [ "$sum" = - ] && installs_write link "$path" "$exe" ;;
             dir) [ "$sum" = - ] ;;
+            launcher) ;;
             *) false ;;
         esac || die "$list has an unexpected line, nothing done: $line"
         kinds+=("$kind") sums+=("$sum") paths+=("$path")
@@ -67,6 +76,27 @@ as_installed() {
         link) [ -L "$path" ] && [ "$(realpath -m -- "$path")" = "$(realpath -m -- "$exe")" ] ;;
         *) return 1 ;;
     esac
+}
+
+# The desktop folder, found as the program finds it (Qt's rules): the
+# XDG_DESKTOP_DIR line of user-dirs.dirs, else ~/Desktop. Fails where the
+# program puts no launcher: no such folder, or the home folder itself.
+desktop_folder() {
+    local config=${XDG_CONFIG_HOME:-} line value dir=''
+    [[ $config == /* ]] || config="$home/.config"
+    if [ -f "$config/user-dirs.dirs" ]; then
+        while IFS= read -r line || [ -n "$line" ]; do
+            [[ $line == XDG_DESKTOP_DIR=* ]] || continue
+            value=${line#XDG_DESKTOP_DIR=}
+            if [ ${#value} -gt 2 ] && [[ $value == \"*\" ]]; then value=${value:1:${#value}-2}; fi
+            [[ $value != '$HOME'* ]] || value=$home${value:5}
+            [ ${#value} -le 1 ] || value=${value%/}
+            dir=$value
+        done <"$config/user-dirs.dirs"
+    fi
+    [ -n "$dir" ] || dir="$home/Desktop"
+    [[ $dir == /* ]] && [ -d "$dir" ] && [ "$(realpath -m -- "$dir")" != "$(realpath -m -- "$home")" ] || return 1
+    printf '%s\n' "$dir"
 }
 
 # Refreshes the desktop's caches where the user already has them: without a

@@ -18,7 +18,7 @@ uninstall="$repo/scripts/uninstall-user"
 id=org.orvik.Orvik
 
 for tool in sha256sum realpath find sort cmake desktop-file-validate appstreamcli; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed (scripts/install-deps installs it)"; exit 1; }
+    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed (scripts/install-deps test installs it)"; exit 1; }
 done
 
 work=$(mktemp -d)
@@ -110,7 +110,7 @@ as_user() {
     local envs=(HOME="$HOME_DIR")
     [ -n "${XDG:-}" ] && envs+=(XDG_DATA_HOME="$XDG")
     [ -n "${PFX:-}" ] && envs+=(PROGRAM_DIR="$PFX")
-    env -u XDG_DATA_HOME -u PROGRAM_DIR -u SUDO_USER "${envs[@]}" "$@" >"$log" 2>&1
+    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u PROGRAM_DIR -u SUDO_USER "${envs[@]}" "$@" >"$log" 2>&1
 }
 ok() { as_user "$@" || fail "$(basename "$1") ${*:2} failed"; }
 says() { grep -qF -- "$1" "$log" || fail "the output does not say: $1"; }
@@ -361,5 +361,78 @@ says "kept $HOME_DIR/.local/share/applications/$id.desktop: it has changed"
 [ ! -e "$prog" ] || fail "the program folder outlived its files"
 [ -f "$HOME_DIR/.local/share/applications/$id.desktop" ] || fail "the edited entry was removed"
 [ -f "$HOME_DIR/.local/share/icons/hicolor/scalable/apps/$id.svg" ] || fail "the edited entry lost its icon"
+
+# ---- 3e. The launcher the program puts on the desktop -------------------------
+# The installed program's first start (no settings yet) writes the launcher;
+# it is started on the offscreen platform as the sandbox user, and ended by
+# its id once the launcher is there (its message about it would wait for a
+# click). Nothing else of the start may land in the home folder.
+first_start() {
+    local exe=$1 launcher=$2 pid _
+    env -u XDG_DATA_HOME -u PROGRAM_DIR HOME="$HOME_DIR" XDG_CONFIG_HOME="$HOME_DIR/.config" \
+        XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen \
+        PULSE_SERVER="unix:$work/no-such-socket" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" \
+        "$exe" >"$work/first-start.log" 2>&1 &
+    pid=$!
+    for _ in $(seq 1 200); do
+        [ ! -s "$launcher" ] || break
+        sleep 0.05
+    done
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    [ -s "$launcher" ] || { cat "$work/first-start.log"; fail "the first start of $exe made no launcher $launcher"; }
+    grep -qxF "Exec=$exe" "$launcher" || fail "the launcher does not run $exe: $(cat "$launcher")"
+}
+mkdir -p "$work/run" && chmod 700 "$work/run"
+HOME_DIR="$sb/home5" XDG='' PFX=''
+prog="$HOME_DIR/.local/opt/orvik" second="$HOME_DIR/zwei/orvik"
+mkdir -p "$HOME_DIR/Desktop" "$HOME_DIR/.config"
+s0=$(snapshot)
+ok "$install" "$build"
+first_start "$prog/orvik" "$HOME_DIR/Desktop/ORVIK.desktop"
+ok "$uninstall"
+says "removed the desktop launcher $HOME_DIR/Desktop/ORVIK.desktop"
+expect_snapshot "$s0" "install, first start, uninstall"
+
+# The desktop folder user-dirs.dirs names, where the program puts it; each
+# row: what happens to the launcher after the first start, and whether the
+# uninstall of the default install takes it away.
+desk="$HOME_DIR/Schreibtisch"
+mkdir -p "$desk"
+echo 'XDG_DESKTOP_DIR="$HOME/Schreibtisch/"' >"$HOME_DIR/.config/user-dirs.dirs"
+for row in "as written|-|removed" "edited by the user|edit|kept" "another install's|other|kept"; do
+    IFS='|' read -r what change fate <<<"$row"
+    ok "$install" "$build"
+    if [ "$change" = other ]; then
+        ok "$install" "$build" "$second"
+        first_start "$second/orvik" "$desk/ORVIK.desktop"
+    else
+        first_start "$prog/orvik" "$desk/ORVIK.desktop"
+    fi
+    [ "$change" != edit ] || echo "Comment=mine" >>"$desk/ORVIK.desktop"
+    kept=$(cat "$desk/ORVIK.desktop")
+    ok "$uninstall"
+    if [ "$fate" = removed ]; then
+        [ ! -e "$desk/ORVIK.desktop" ] || fail "a launcher $what: uninstall left it"
+        [ ! -e "$HOME_DIR/Desktop/ORVIK.desktop" ] || fail "a launcher $what: made in the wrong folder"
+    else
+        says "kept $desk/ORVIK.desktop"
+        [ "$(cat "$desk/ORVIK.desktop")" = "$kept" ] || fail "a launcher $what: uninstall changed it"
+        rm "$desk/ORVIK.desktop"
+    fi
+    [ "$change" != other ] || ok "$uninstall" "$second"
+done
+echo "ok: the launcher a first start made goes with its install, and no other"
+
+# A purge after a plain uninstall takes away the settings that one kept.
+ok "$install" "$build"
+cp "$settings" "$prog/orini"
+ok "$uninstall"
+says "PURGE=1"
+ok "$uninstall" --purge
+says "Removed your settings $prog/orini"
+[ ! -e "$prog" ] || fail "a purge after a plain uninstall left $prog"
+if as_user "$uninstall"; then fail "an uninstall with nothing installed succeeded"; fi
+echo "ok: a purge after a plain uninstall"
 
 echo "PASS"

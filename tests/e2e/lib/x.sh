@@ -6,7 +6,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/sandbox.sh"
 
 x_start() {
     if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
-        skip "Xvfb or xdotool is not installed (scripts/install-deps installs them)"
+        skip "Xvfb or xdotool is not installed (scripts/install-deps test installs them)"
     fi
     local fdfile
     fdfile=$(mktemp)
