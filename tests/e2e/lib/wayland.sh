@@ -298,6 +298,10 @@ wayland_stop() {
 wayland_begin() {
     sandbox_begin
     sandbox_on_exit _wayland_end
+    # Stopped from outside (a runner's time limit, Ctrl+C), the test still
+    # cleans up: the EXIT trap runs only once the shell exits by itself.
+    trap 'exit 143' TERM
+    trap 'exit 130' INT
     wayland_start
     _wayland_pointer_start
     # A keyboard that stays: wtype keeps its device while it sleeps.
