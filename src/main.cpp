@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     // Without a reachable sound server every tone keeps its time silently.
     orvik::PulseOutput audio("Orvik");
     orvik::TForm1 form(orvik::Platform{audio, environment, launcher, boxes});
+    boxes.setOwner(&form);
     form.show();
     return app.exec();
 }

@@ -29,12 +29,16 @@ bool ProcessLauncher::start(const QString& program, const QString& workingDirect
 }
 
 namespace {
-void showBox(const QString& title, const QString& text, QMessageBox::Icon icon) {
+void showBox(QWidget* owner, const QString& title, const QString& text, QMessageBox::Icon icon) {
     // A message can quote a whole settings line; a box the size of a
     // megabyte of text would take ages to lay out and fit no screen.
     constexpr qsizetype Longest = 2000;
     const QString shown = text.size() > Longest ? text.left(Longest) + QChar(0x2026) : text;
-    QMessageBox box(icon, title, shown, QMessageBox::Ok);
+    // Owned by the window, the box stays above it (a transient window on X11,
+    // a child toplevel on Wayland): a click on the window cannot bury it,
+    // and it keeps the keyboard. Where the window system lets a program
+    // place its windows, it still stands in the middle of the screen.
+    QMessageBox box(icon, title, shown, QMessageBox::Ok, owner);
     box.adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -44,7 +48,9 @@ void showBox(const QString& title, const QString& text, QMessageBox::Icon icon) 
 }
 }  // namespace
 
-void DialogBoxes::message(const QString& text) { showBox(title_, text, QMessageBox::NoIcon); }
-void DialogBoxes::error(const QString& text) { showBox(title_, text, QMessageBox::Critical); }
+void DialogBoxes::setOwner(QWidget* window) { owner_ = window; }
+
+void DialogBoxes::message(const QString& text) { showBox(owner_, title_, text, QMessageBox::NoIcon); }
+void DialogBoxes::error(const QString& text) { showBox(owner_, title_, text, QMessageBox::Critical); }
 
 }  // namespace orvik

@@ -1,8 +1,9 @@
 #pragma once
 // The real desktop behind the service interfaces.
-#include "platform/services.h"
+#include <QPointer>
+#include <QWidget>
 
-class QWidget;
+#include "platform/services.h"
 
 namespace orvik {
 
@@ -20,11 +21,15 @@ public:
 class DialogBoxes final : public MessageBoxes {
 public:
     explicit DialogBoxes(QString title) : title_(std::move(title)) {}
+    // The main window, once it exists: every box from then on belongs to it.
+    // Boxes shown before (the first start's) stand on their own.
+    void setOwner(QWidget* window);
     void message(const QString& text) override;
     void error(const QString& text) override;
 
 private:
     QString title_;
+    QPointer<QWidget> owner_;
 };
 
 }  // namespace orvik

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <cmath>
 
 #include "core/advert.h"
 #include "core/audio_format.h"
@@ -41,6 +42,28 @@
 namespace orvik {
 
 namespace {
+
+// Room on Wayland for what a compositor draws and reserves beyond the
+// window: a title bar (sway 25 px, KWin about 30) and a panel (Plasma's
+// 44 px by default).
+constexpr int WaylandFrameAllowance = 80;
+
+// The tallest client area that keeps the window, its frame included, on the
+// screen. `frame` is what the window system's frame adds, as far as Qt
+// knows it. On X11 the window is moved to the top and may take the whole
+// available height. On Wayland a program can neither move its window nor
+// learn a compositor-drawn title bar, and Qt reports the whole output as
+// available, panels included, so it leaves room for both. At a fractional
+// scale the logical height rounds up to one device pixel more than the
+// screen has; one logical pixel less fits.
+int TallestFitting(const QScreen& screen, int frame) {
+    int height = screen.availableGeometry().height() - frame;
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && frame == 0)
+        height -= WaylandFrameAllowance;
+    const qreal ratio = screen.devicePixelRatio();
+    if (ratio != std::floor(ratio)) height -= 1;
+    return height;
+}
 
 constexpr uint32_t White = 16777215;
 constexpr uint32_t Cyan = 16776960;
@@ -310,8 +333,8 @@ void TForm1::FillPitchTable(int32_t rowCount) {
     // every row stays reachable.
     int shownHeight = height;
     if (const QScreen* screen = this->screen()) {
-        const int frame = frameGeometry().height() - this->height();
-        shownHeight = std::min(height, std::max(PanelHeight, screen->availableGeometry().height() - frame));
+        shownHeight =
+            std::min(height, std::max(PanelHeight, TallestFitting(*screen, frameGeometry().height() - this->height())));
     }
     resize(width, shownHeight);
 }

@@ -149,9 +149,12 @@ if find_window Orvik; then
     [ "$walk" = ok ] || fail "clicks and keys: $walk"
     if close_app "clicks and keys" && [ "$walk" = ok ]; then
         sleep 0.2
-        if "$build/tools/capture_match" "$PULSE_CAPTURE" --tone 500 440 32768 32768 --tone 500 880 32768 32768 \
+        # A stretch of silence where the stream ran dry (a stall of the
+        # machine) is let through and reported: the X11 sound tests check
+        # that tones play unbroken; this one, which tones the window plays.
+        if "$build/tools/capture_match" "$PULSE_CAPTURE" --underruns-ok --tone 500 440 32768 32768 --tone 500 880 32768 32768 \
             --tone 500 880 32768 32768 --tone 500 932 32768 32768 --tone 500 988 32768 32768 >"$work/match"; then
-            pass "a click on 440 a1, a click during it and a key walk play whole, in order, sample for sample"
+            pass "a click on 440 a1, a click during it and a key walk play whole, in order, sample for sample (stalls apart)"
         else
             fail "the captured sound is not 440 and 880 clicked, then 880, 932, 988 keyed; what was found:"
             sed 's/^/  /' "$work/match"
