@@ -22,13 +22,23 @@ using std::chrono::milliseconds;
 
 constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, SampleRate, ChannelCount};
 
-// 40 ms of target buffer: enough slack for a busy machine, and on
-// PulseAudio repetitions follow each other 10 ms apart.
-constexpr uint32_t TargetBufferBytes = SampleRate / 25 * BytesPerFrame;
+// How much of a tone the server holds ahead of what is heard. The tone
+// sounds from the first frame written whatever the target; the target
+// decides how long the machine may stall before the stream runs dry and
+// silence is heard inside the tone: a virtual machine's CPU left
+// unscheduled for 60 to 130 ms, as on shared CI runners, or a desktop
+// swapping. On PulseAudio, at 40 ms, four of five 6 s tones had such a
+// hole on a 2-core runner; at 250 ms none of 25 did. Its repetitions then
+// follow each other one block of the sink apart (23 ms on the tests' pipe
+// sink, 10 ms at 40 ms). On PipeWire the graph's period sets both the gap
+// and the risk (below): 120 ms keeps its repetitions 48 to 68 ms apart and
+// its tones whole where 40 ms lost the first frames after a rest.
+constexpr uint32_t PulseTargetBytes = SampleRate / 4 * BytesPerFrame;
+constexpr uint32_t PipeWireTargetBytes = SampleRate * 12 / 100 * BytesPerFrame;
 
 // PipeWire runs its whole graph at the period a Pulse client's request size
 // implies: by default a quarter of the target, rounded down to a power of
-// two, which at 40 ms is 256 frames (5.8 ms). At so short a period a server
+// two, which at a 40 ms target is 256 frames (5.8 ms). At so short a period a server
 // thread a few milliseconds late drops whole periods from the middle of the
 // tone, as on a busy laptop, and every other program's sound runs at that
 // period too while a tone plays. Asking for 1024 frames at a time runs the
@@ -248,7 +258,7 @@ struct PulseOutput::Connection {
         corked = true;
         pa_buffer_attr attr;
         attr.maxlength = static_cast<uint32_t>(-1);
-        attr.tlength = TargetBufferBytes;
+        attr.tlength = pipeWire ? PipeWireTargetBytes : PulseTargetBytes;
         attr.prebuf = static_cast<uint32_t>(-1);
         attr.minreq = pipeWire ? PipeWireRequestBytes : static_cast<uint32_t>(-1);
         attr.fragsize = static_cast<uint32_t>(-1);
@@ -457,6 +467,13 @@ void PulseOutput::play(const WaveImage& image, PlaybackWait& wait) {
     if (connection_->ensureReady(wait)) {
         const auto deadline = Clock::now() + milliseconds(length) + DrainGrace;
         const auto outcome = connection_->playFrames(*frames, left, right, deadline, wait);
+        if (outcome == Connection::Outcome::Played) {
+            // The server answers a drain once it has passed the last frames
+            // on to the device, which with the long target can be a block of
+            // the device before they are heard: a play lasts its tone at least.
+            const auto end = start + milliseconds(length);
+            if (Clock::now() < end) connection_->waitUntil([] { return false; }, end, wait);
+        }
         if (outcome != Connection::Outcome::Failed) return;
     }
     if (cancelled_) return;

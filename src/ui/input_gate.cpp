@@ -114,7 +114,7 @@ InputGate::Hold::~Hold() {
     }
     // Over for good: what waits goes on waiting until the request that led
     // to this play has returned, when there is one to wait for.
-    if (gate.requests_ > 0 || gate.nesting_ > 0)
+    if (gate.busy())
         gate.deferred_ = true;
     else
         gate.deliverHeld();
@@ -125,18 +125,27 @@ bool InputGate::Deliver(QEvent* event, const std::function<bool()>& notify) {
     // Only the outermost input is a request: the window system hands input
     // to the window, which passes it on to a widget inside; what the gate
     // hands on itself is followed in deliverHeld.
-    if (!gate || !isUserInput(event->type()) || gate->requests_ > 0 || gate->nesting_ > 0) return notify();
+    if (!gate || !isUserInput(event->type()) || gate->busy()) return notify();
     struct Request {
-        int& open;
-        explicit Request(int& count) : open(count) { ++open; }
-        ~Request() { --open; }
+        InputGate& gate;
+        QEvent* before;
+        Request(InputGate& g, QEvent* e) : gate(g), before(g.dispatching_) {
+            ++gate.requests_;
+            gate.dispatching_ = e;
+        }
+        ~Request() {
+            --gate.requests_;
+            gate.dispatching_ = before;
+        }
     };
     bool handled = false;
     {
-        Request request(gate->requests_);
+        Request request(*gate, event);
         handled = notify();
     }
-    if (gate->deferred_ && gate->holds_ == 0) {
+    // The request has returned: what came meanwhile, held behind its tone
+    // or while it was being handled, follows now.
+    if (gate->holds_ == 0 && !gate->held_.empty()) {
         gate->deferred_ = false;
         gate->deliverHeld();
     }
@@ -169,14 +178,24 @@ bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     // The window system hands input to the top-level window, which passes it
     // on to the widget under the mouse or with the focus when it is
     // delivered; input posted to a widget directly waits in the same queue.
-    if (!holding() || !isUserInput(event->type())) return false;
+    if (!isUserInput(event->type())) return false;
     // A message box that comes up meanwhile must be answerable.
-    if (const QWidget* modal = QApplication::activeModalWidget()) {
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal) {
         const auto* widget = qobject_cast<const QWidget*>(receiver);
         const auto* window = qobject_cast<const QWindow*>(receiver);
         if ((widget && modal->isAncestorOf(widget)) || widget == modal || (window && window == modal->windowHandle()))
             return false;
     }
+    // While a tone sounds, and after it until its request returns, all
+    // input waits. So does new input from the window system that arrives
+    // while a request is handled otherwise (its handler looks for messages
+    // before it plays): handled at once, it would play the cell the request
+    // is about to play, before the grid moves on. What the window passes on
+    // to its widgets belongs to the request being handled and goes through;
+    // so does what a modal box leaves blocked, which Qt drops.
+    const bool newFromTheWindowSystem = qobject_cast<const QWindow*>(receiver) != nullptr && event != dispatching_;
+    if (!holding() && !(busy() && newFromTheWindowSystem && !modal)) return false;
     // A key held down repeats far faster than tones end. As on the desktop
     // this program was designed for, the repeats of a key that wait for a
     // busy program become one: a repeated press joins the one already
@@ -206,9 +225,12 @@ void InputGate::deliverHeld() {
         held_.pop_front();
         if (!next.receiver) continue;
         const std::unique_ptr<QEvent> event = next.make();
+        QEvent* const before = dispatching_;
+        dispatching_ = event.get();
         ++nesting_;
         QCoreApplication::sendEvent(next.receiver, event.get());
         --nesting_;
+        dispatching_ = before;
         // The request this event made has returned: its play no longer
         // holds the rest back.
         if (holds_ == 0) deferred_ = false;

@@ -53,6 +53,7 @@ protected:
 
 private:
     bool holding() const { return holds_ > 0 || deferred_; }
+    bool busy() const { return requests_ > 0 || nesting_ > 0; }
     void deliverHeld();
 
     struct Held {
@@ -71,9 +72,10 @@ private:
     bool isRepeat(const QEvent& event);
     static InputGate* current_;  // the application's gate, if it has one
     int holds_ = 0;
-    int requests_ = 0;       // the user's request being handled (Deliver), 0 or 1
-    int nesting_ = 0;        // held events being handled, one inside the other
-    bool deferred_ = false;  // a finished play holds on until its request returns
+    int requests_ = 0;               // the user's request being handled (Deliver), 0 or 1
+    int nesting_ = 0;                // held events being handled, one inside the other
+    bool deferred_ = false;          // a finished play holds on until its request returns
+    QEvent* dispatching_ = nullptr;  // the request's own event, on its way
     std::deque<Held> held_;
     struct {
         int key = 0;

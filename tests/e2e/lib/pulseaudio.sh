@@ -41,11 +41,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/sound_server.sh"
 # shellcheck disable=SC2034 # read by the tests that source this
 SERVER_KIND=pulseaudio
 # How far apart the program's repetitions of a tone follow each other here
-# (about 10 ms: the pipe sink's period and the drain's answer): the shorter
+# (about 23 ms: one 1023-frame block of the pipe sink at the program's
+# 250 ms target, and the drain's answer): the shorter
 # of two gaps at most SERVER_SHORT_GAP_MS, none over SERVER_LONG_GAP_MS, which
 # leaves room for a busy machine but not for a stream started anew.
 # shellcheck disable=SC2034
-SERVER_SHORT_GAP_MS=15
+SERVER_SHORT_GAP_MS=25
 # shellcheck disable=SC2034
 SERVER_LONG_GAP_MS=60
 SERVER_DIR=""
