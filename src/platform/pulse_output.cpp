@@ -466,20 +466,14 @@ void PulseOutput::play(const WaveImage& image, PlaybackWait& wait) {
 
     if (connection_->ensureReady(wait)) {
         const auto deadline = Clock::now() + milliseconds(length) + DrainGrace;
-        const auto outcome = connection_->playFrames(*frames, left, right, deadline, wait);
-        if (outcome == Connection::Outcome::Played) {
-            // The server answers a drain once it has passed the last frames
-            // on to the device, which with the long target can be a block of
-            // the device before they are heard: a play lasts its tone at least.
-            const auto end = start + milliseconds(length);
-            if (Clock::now() < end) connection_->waitUntil([] { return false; }, end, wait);
-        }
-        if (outcome != Connection::Outcome::Failed) return;
+        if (connection_->playFrames(*frames, left, right, deadline, wait) == Connection::Outcome::Cancelled) return;
     }
     if (cancelled_) return;
-    // No server, or it failed mid-tone: keep the tone's time without sound.
-    const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
-    connection_->waitUntil([] { return false; }, Clock::now() + milliseconds(std::max(0LL, length - elapsed)), wait);
+    // A play lasts its tone at least. Played: the server answers a drain once
+    // it has passed the last frames on to the device, which with the long
+    // target can be a block of the device before they are heard. No server,
+    // or it failed mid-tone: the tone's time is kept without sound.
+    connection_->waitUntil([] { return false; }, start + milliseconds(length), wait);
 }
 
 void PulseOutput::setLevels(uint16_t left, uint16_t right) { levels_ = static_cast<uint32_t>(right) << 16 | left; }

@@ -10,7 +10,7 @@ namespace orvik {
 
 // Plays each image on the default output through one playback stream that
 // stays open between tones, so a repeated tone follows its predecessor with
-// only a few milliseconds of silence. Every frame of every image is heard,
+// only tens of milliseconds of silence. Every frame of every image is heard,
 // in place, on PulseAudio and on PipeWire's Pulse service alike. The stream
 // is corked from start-up until the first tone and again a second after the
 // last one, so the server mixes nothing for an idle program and the device

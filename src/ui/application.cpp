@@ -9,20 +9,17 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     bool handled = false;
+    // The input gate follows the event as a request, and hands on what its
+    // tone held back once it has returned, inside the same net. Should the
+    // net catch an error from the event itself, what waits goes on with the
+    // user's next input.
     const auto deliver = [&] {
-        bool done = false;
-        if (boxes_)
-            RunGuarded(*boxes_, [&] { done = QApplication::notify(receiver, event); });
-        else
-            done = QApplication::notify(receiver, event);
-        return done;
+        handled = InputGate::Deliver(event, [&] { return QApplication::notify(receiver, event); });
     };
-    // The input a tone held back is handed on after the request that played
-    // it, inside the same net.
     if (boxes_)
-        RunGuarded(*boxes_, [&] { handled = InputGate::Deliver(event, deliver); });
+        RunGuarded(*boxes_, deliver);
     else
-        handled = InputGate::Deliver(event, deliver);
+        deliver();
     return handled;
 }
 

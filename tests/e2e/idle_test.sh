@@ -25,11 +25,6 @@ sandbox_on_exit stop_probe
 server_start
 out="$SERVER_DIR/probe.out"
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 
 now_ms() { date +%s%3N; }
 

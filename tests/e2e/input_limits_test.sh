@@ -29,12 +29,6 @@ export PULSE_SERVER="unix:$work/no-such-socket"
 # No desktop folder: a start without readable settings opens the window
 # directly instead of announcing a launcher first.
 
-failed=0
-pass() { echo "PASS: $*"; }
-fail() {
-    echo "FAIL: $*"
-    failed=1
-}
 
 # A copy of the program in a folder of its own ($dir), since it keeps its
 # settings beside itself.
@@ -299,5 +293,5 @@ else
     stop_app
 fi
 
-[ "$failed" = 0 ] || exit 1
+[ "$failures" -eq 0 ] || exit 1
 echo "PASS"

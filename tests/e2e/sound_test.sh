@@ -24,11 +24,6 @@ sandbox_begin
 sandbox_on_exit server_stop
 server_start "$rate"
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 
 # value KEY FILE [LINE-PREFIX]: the number after "KEY=" on every matching line.
 value() {

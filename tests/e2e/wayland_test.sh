@@ -29,12 +29,6 @@ WAYLAND_CLEANUP=server_stop
 wayland_begin
 server_start
 
-failed=0
-pass() { echo "PASS: $*"; }
-fail() {
-    echo "FAIL: $*"
-    failed=1
-}
 
 # Starts a fresh copy of the program (it keeps its settings beside itself)
 # with the settings file given; extra environment in the arguments after it.
@@ -264,5 +258,5 @@ else
 fi
 wayland_stop_app
 
-[ "$failed" = 0 ] || exit 1
+[ "$failures" -eq 0 ] || exit 1
 echo "PASS"

@@ -38,6 +38,15 @@ sandbox_on_exit() {
     _SANDBOX_CLEANUPS+=("$1")
 }
 
+# For tests that go on after a failed check: fail says what failed and
+# counts it in $failures, which the test reads at its end.
+failures=0
+pass() { echo "PASS: $*"; }
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
 skip() {
     echo "SKIPPED: $*"
     if [ -n "${ORVIK_SKIP_DIR:-}" ] && [ -d "$ORVIK_SKIP_DIR" ]; then
