@@ -27,25 +27,27 @@ constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, SampleRate, ChannelCount};
 // decides how long the machine may stall before the stream runs dry and
 // silence is heard inside the tone: a virtual machine's CPU left
 // unscheduled for 60 to 130 ms, as on shared CI runners, or a desktop
-// swapping. On PulseAudio, at 40 ms, four of five 6 s tones had such a
-// hole on a 2-core runner; at 250 ms none of 25 did. Its repetitions then
-// follow each other one block of the sink apart (23 ms on the tests' pipe
-// sink, 10 ms at 40 ms). PipeWire keeps 40 ms: there the graph's period
-// sets the risk (below), and a longer target put repetitions 115 ms apart
-// at 250 ms and, at 120 ms, once lost a whole repetition on CI.
-constexpr uint32_t PulseTargetBytes = SampleRate / 4 * BytesPerFrame;
-constexpr uint32_t PipeWireTargetBytes = SampleRate / 25 * BytesPerFrame;
+// swapping. At 40 ms, four of five 6 s tones had such a hole on a 2-core
+// runner under PulseAudio, and on PipeWire every other few tones after a
+// pause lost a period to it; at 250 ms none did. On PulseAudio repetitions
+// then follow each other one block of the sink apart (23 ms on the tests'
+// pipe sink, 10 ms at 40 ms).
+constexpr uint32_t TargetBytes = SampleRate / 4 * BytesPerFrame;
 
-// PipeWire runs its whole graph at the period a Pulse client's request size
-// implies: by default a quarter of the target, rounded down to a power of
-// two, which at a 40 ms target is 256 frames (5.8 ms). At so short a period a server
-// thread a few milliseconds late drops whole periods from the middle of the
-// tone, as on a busy laptop, and every other program's sound runs at that
-// period too while a tone plays. Asking for 1024 frames at a time runs the
-// graph at its usual desktop period of about 23 ms, which no longer drops
-// under such load; repetitions are then about 68 ms apart there instead of
-// 16. PulseAudio keeps its default request size: a larger one has it report
-// a drain a little before the tone's last frame has been heard.
+// PipeWire runs its whole graph at the period a Pulse client's requests
+// imply. Left to itself it would derive that period from the target: a
+// quarter of it, rounded down to a power of two, which at 40 ms is 256
+// frames (5.8 ms) and at 250 ms, with the latency adjusted, so long a period
+// that repetitions come 115 ms apart. At 256 frames a server thread a few
+// milliseconds late drops whole periods from the middle of the tone, as on
+// a busy laptop, and every other program's sound runs at that period too
+// while a tone plays. So on PipeWire the output asks for 1024 frames at a
+// time and for requests in step with the graph ("early requests"), which
+// makes the period the request size whatever the target: the graph runs at
+// its usual desktop period of about 23 ms, and repetitions are about 68 ms
+// apart. PulseAudio keeps its default request size and adjusted latency: a
+// larger request has it report a drain a little before the tone's last
+// frame has been heard.
 constexpr uint32_t PipeWireRequestBytes = 1024 * BytesPerFrame;
 
 bool IsPipeWire(const pa_server_info* info) {
@@ -258,14 +260,15 @@ struct PulseOutput::Connection {
         corked = true;
         pa_buffer_attr attr;
         attr.maxlength = static_cast<uint32_t>(-1);
-        attr.tlength = pipeWire ? PipeWireTargetBytes : PulseTargetBytes;
+        attr.tlength = TargetBytes;
         attr.prebuf = static_cast<uint32_t>(-1);
         attr.minreq = pipeWire ? PipeWireRequestBytes : static_cast<uint32_t>(-1);
         attr.fragsize = static_cast<uint32_t>(-1);
         if (pa_stream_connect_playback(
                 stream, nullptr, &attr,
-                static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED), nullptr,
-                nullptr) < 0)
+                static_cast<pa_stream_flags_t>((pipeWire ? PA_STREAM_EARLY_REQUESTS : PA_STREAM_ADJUST_LATENCY) |
+                                               PA_STREAM_START_CORKED),
+                nullptr, nullptr) < 0)
             failLocked();
     }
 
