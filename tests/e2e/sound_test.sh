@@ -30,19 +30,23 @@ value() {
     grep -E "^${3:-}" "$2" | grep -oE "(^| )$1=-?[0-9.]+" | sed 's/.*=//'
 }
 
-# check NAME FILE KEY LOW HIGH [LINE-PREFIX]: every value of KEY within [LOW, HIGH].
+# check NAME FILE KEY LOW HIGH [LINE-PREFIX]: every value of KEY within
+# [LOW, HIGH]. How long a play took is timed by the probe itself; every other
+# key is read from the capture, and judged only where the server skipped no
+# period since the scenario began (lib/sound_server.sh).
 check() {
     local name=$1 file=$2 key=$3 low=$4 high=$5 prefix=${6:-}
-    local values
+    local values report=capture_fail
+    [ "$key" != return_ms ] || report=fail
     values=$(value "$key" "$file" "$prefix" || true)
     if [ -z "$values" ]; then
-        fail "$name: no $key in the probe's output"
+        $report "$name: no $key in the probe's output"
         return
     fi
     local v
     for v in $values; do
         if ! awk -v v="$v" -v lo="$low" -v hi="$high" 'BEGIN { exit !(v >= lo && v <= hi) }'; then
-            fail "$name: $key=$v, expected $low..$high"
+            $report "$name: $key=$v, expected $low..$high"
         fi
     done
 }
@@ -53,6 +57,7 @@ mkdir -p "$out"
 run_probe() {
     local name=$1
     shift
+    server_mark
     if ! "$probe" --capture "$PULSE_CAPTURE" "$@" >"$out/$name" 2>"$out/$name.err"; then
         fail "$name: the probe failed"
     fi
@@ -71,7 +76,18 @@ min_of() {
     local name=$1 file=$2 key=$3 high=$4 prefix=${5:-} least
     least=$(value "$key" "$file" "$prefix" | sort -g | head -n1)
     awk -v v="${least:-inf}" -v hi="$high" 'BEGIN { exit !(v <= hi) }' ||
-        fail "$name: the shortest $key is ${least:-missing}, expected at most $high"
+        capture_fail "$name: the shortest $key is ${least:-missing}, expected at most $high"
+}
+
+sound_test_end() {
+    local note=""
+    [ "$unjudged" -eq 0 ] || note=", $unjudged check(s) of the capture not judged (the machine stalled)"
+    if [ "$failures" -gt 0 ]; then
+        echo "sound_test: $failures failure(s)$note"
+        exit 1
+    fi
+    echo "sound_test: all passed$note"
+    exit 0
 }
 
 if [ "$rate" != 44100 ]; then
@@ -97,12 +113,7 @@ if [ "$rate" != 44100 ]; then
     check rested "$out/rested" length_error_frames -44 44 tone
     check rested "$out/rested" tones_found 1 1 summary
     check rested "$out/rested" return_ms 100 500 play
-    if [ "$failures" -gt 0 ]; then
-        echo "sound_test: $failures failure(s)"
-        exit 1
-    fi
-    echo "sound_test: all passed"
-    exit 0
+    sound_test_end
 fi
 
 # A 1 s tone at full level, the first tone after start-up: the image's 44100
@@ -142,7 +153,7 @@ check repeat "$out/repeat" gap_ms 0 "$long_gap" gap
 min_of repeat "$out/repeat" gap_ms "$short_gap" gap
 check repeat "$out/repeat" return_ms 1000 1400 play
 check repeat "$out/repeat" after_last_frame_ms -2 400 tone
-[ "$(grep -c '^gap ' "$out/repeat")" -eq 2 ] || fail "repeat: expected two gaps"
+[ "$(grep -c '^gap ' "$out/repeat")" -eq 2 ] || capture_fail "repeat: expected two gaps"
 
 # Tones after pauses: a short one (the stream still running, drained), and
 # one long enough for the stream to have been corked. Each arrives whole,
@@ -170,7 +181,7 @@ check right "$out/right" extra_frames 0 0 summary
 # An image that is not in Orvik's format plays nothing and returns at once.
 run_probe spoiled --ms 500 --spoil
 check spoiled "$out/spoiled" return_ms 0 50 play
-grep -q '^tone 1 found=no' "$out/spoiled" || fail "spoiled: a refused image reached the sink"
+grep -q '^tone 1 found=no' "$out/spoiled" || capture_fail "spoiled: a refused image reached the sink"
 check spoiled "$out/spoiled" extra_frames 0 0 summary
 
 # Cancelled a third into the tone: returns promptly, and the next play
@@ -190,6 +201,7 @@ check none "$out/none" return_ms 995 1400 play
 
 # The server killed during the first tone and started again before the
 # second: the first keeps its length silently, the second sounds whole.
+server_mark
 "$probe" --capture "$PULSE_CAPTURE" --ms 1000 --plays 2 --pause-ms 1500 --check-last 1 \
     >"$out/killed" 2>"$out/killed.err" &
 pid=$!
@@ -215,6 +227,10 @@ sleep 0.4
 kill -STOP "$SERVER_PID"
 sleep 2.5
 kill -CONT "$SERVER_PID"
+# The graph reports the stopped server's periods as skipped, up to its
+# catching up; the tone that is checked starts after that.
+sleep 0.3
+server_mark
 wait "$pid" || fail "hung: the probe failed"
 sed 's/^/  hung: /' "$out/hung"
 check hung "$out/hung" return_ms 1000 1900 'play 1 '
@@ -223,8 +239,4 @@ check hung "$out/hung" return_ms 1000 1400 'play 3 '
 check hung "$out/hung" frames_lost 0 0 tone
 check hung "$out/hung" extra_frames 0 0 summary
 
-if [ "$failures" -gt 0 ]; then
-    echo "sound_test: $failures failure(s)"
-    exit 1
-fi
-echo "sound_test: all passed"
+sound_test_end

@@ -45,10 +45,13 @@ heard() {
     for hz in "$@"; do args+=(--tone "$ms" "$hz" 32768 32768); done
     "$build/tools/capture_match" "$PULSE_CAPTURE" --underruns-ok "${args[@]}"
 }
-# Empties the capture once everything played has arrived.
+# Empties the capture once everything played has arrived. What the capture
+# holds is judged only where the server skipped nothing meanwhile
+# (lib/sound_server.sh); how often the window's thread wakes always is.
 next_round() {
     sleep 0.4
     server_clear_capture
+    server_mark
 }
 
 # The column of 440 a1 downwards, one semitone a row.
@@ -56,11 +59,12 @@ walk=(440 466 494 523 554 587 622 659 698 740 784 831 880)
 
 start_program 300
 server_clear_capture
+server_mark
 
 # A double click on 440 a1: its second click comes 80 ms into the first tone.
 click 276 67 --repeat 2 --delay 80
 sleep 1
-heard 300 440 440 >"$work/double" || { cat "$work/double"; fail "a double click during a tone does not play the cell twice"; }
+heard 300 440 440 >"$work/double" || { cat "$work/double"; capture_fail "a double click during a tone does not play the cell twice"; }
 next_round
 
 # A click, then Down three times 50 ms apart, all within the click's tone;
@@ -71,7 +75,7 @@ xdotool key --delay 50 Down Down Down
 sleep 1.5
 xdotool key Down
 sleep 0.6
-heard 300 440 440 466 494 523 >"$work/quick" || { cat "$work/quick"; fail "quick presses during a tone do not walk the column"; }
+heard 300 440 440 466 494 523 >"$work/quick" || { cat "$work/quick"; capture_fail "quick presses during a tone do not walk the column"; }
 next_round
 
 # Down held for two seconds from 440 a1 (the key repeats far faster than
@@ -93,13 +97,13 @@ for n in $(seq 3 ${#walk[@]}); do
 done
 if [ -z "$matched" ]; then
     cat "$work/held.${#walk[@]}"
-    fail "a key held down does not play one cell of the walk a tone"
+    capture_fail "a key held down does not play one cell of the walk a tone"
 else
     echo "held Down: ${walk[*]:0:matched}"
     # Six to seven tones fit into the two seconds; one more may have been
     # waiting at the release. Fewer means presses were lost, more that the
     # walk ran on after the key was let go.
-    [ "$matched" -ge 4 ] && [ "$matched" -le 9 ] || fail "a key held for 2 s played $matched tones"
+    [ "$matched" -ge 4 ] && [ "$matched" -le 9 ] || capture_fail "a key held for 2 s played $matched tones"
 fi
 close_program
 
@@ -123,4 +127,5 @@ sleep 1.5
 close_program
 
 [ "$failures" -eq 0 ] || exit 1
+[ "$unjudged" -eq 0 ] || echo "$unjudged check(s) of the capture not judged (the machine stalled)"
 echo "PASS"

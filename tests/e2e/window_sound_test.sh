@@ -37,6 +37,9 @@ for want in 'application.name = "Orvik"' 'application.icon_name = "org.orvik.Orv
 done
 
 click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; }
+# The capture is judged only where the server skipped nothing meanwhile
+# (lib/sound_server.sh).
+server_mark
 click 276 67        # 440 a1, 200 ms
 sleep 0.05
 click 326 67        # 880, clicked while 440 sounds
@@ -58,12 +61,14 @@ if ! "$build/tools/capture_match" "$PULSE_CAPTURE" --tone 200 440 32768 32768 --
     --tone 1000 523 32768 32768 --tone 1000 523 32768 32768 --tone 1000 523 32768 32768 \
     --tone 200 880 0 32768 >"$result"; then
     cat "$result"
-    echo "FAIL: the captured sound is not the tones clicked"
-    exit 1
+    capture_fail "the captured sound is not the tones clicked"
+else
+    cat "$result"
+    # The repetitions of the sustained tone follow each other as closely as
+    # the server allows, not as far apart as a stream started anew.
+    gaps=$(awk -v most="$SERVER_LONG_GAP_MS" '/^tone [45] / { split($6, g, "="); if (g[2] > most) print g[2] }' "$result")
+    [ -z "$gaps" ] || capture_fail "repetition gaps of" $gaps "ms"
 fi
-cat "$result"
-# The repetitions of the sustained tone follow each other as closely as the
-# server allows, not as far apart as a stream started anew.
-awk -v most="$SERVER_LONG_GAP_MS" '/^tone [45] / { split($6, g, "="); if (g[2] > most) { print "FAIL: repetition gap " g[2] " ms"; bad = 1 } }
-     END { exit bad }' "$result"
+[ "$failures" -eq 0 ] || exit 1
+[ "$unjudged" -eq 0 ] || echo "$unjudged check(s) of the capture not judged (the machine stalled)"
 echo "PASS"

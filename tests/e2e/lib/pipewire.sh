@@ -10,6 +10,7 @@
 #   server_capture_size       # bytes captured so far
 #   server_sink_state         # RUNNING, IDLE or SUSPENDED
 #   server_processes          # the ids of the server's processes
+#   server_skipped_periods    # periods the graph skipped (lib/sound_server.sh)
 #
 # Four processes make the server: a private D-Bus session bus (wireplumber
 # gives up without one), pipewire with a dummy driver as the graph's clock,
@@ -231,12 +232,23 @@ server_processes() {
 }
 
 
+# How many periods the graph has skipped since the server started: pipewire
+# reports each one it ran out of time for ("client too slow", logged for
+# that reason alone, see _pipewire_spawn).
+server_skipped_periods() {
+    local n
+    n=$(grep -c 'client too slow' "$SERVER_DIR/pipewire.log" 2>/dev/null) || true
+    echo "${n:-0}"
+}
+
 # ---- internal ----
 
 # _pipewire_spawn LOG COMMAND...: starts COMMAND in the background, its
 # output appended to LOG in $SERVER_DIR; $! is its id. Without a display
 # pipewire cannot load its X11 bell module, which would otherwise play the
-# program's beeps into the capture when a test runs under Xvfb.
+# program's beeps into the capture when a test runs under Xvfb. The graph's
+# reports of periods it skipped are logged whatever the level, for
+# server_skipped_periods.
 _pipewire_spawn() {
     local log=$SERVER_DIR/$1
     shift
@@ -244,7 +256,7 @@ _pipewire_spawn() {
     case ${ORVIK_SERVER_LOG_LEVEL:-warning} in
         debug) level=4 ;;
         info) level=3 ;;
-        *) level=2 ;;
+        *) level=2,pw.node:3 ;;
     esac
     env -u DISPLAY -u WAYLAND_DISPLAY PIPEWIRE_DEBUG="$level" "$@" </dev/null >>"$log" 2>&1 &
 }

@@ -10,6 +10,7 @@
 #   server_capture_size       # bytes captured so far
 #   server_sink_state         # RUNNING, IDLE or SUSPENDED
 #   server_processes          # the ids of the server's processes
+#   server_skipped_periods    # always 0: its pipe sink never skips
 #
 # The server has a session bus of its own: on the user's bus it would take
 # the names org.pulseaudio.Server and org.PulseAudio1, and beside a display
@@ -163,6 +164,12 @@ server_stop() {
         _PULSE_BUS_PID=""
     fi
     server_remove_dir
+}
+
+# PulseAudio's pipe sink never skips: after a stall it mixes what the
+# streams hold and goes on, so every capture is judged.
+server_skipped_periods() {
+    echo 0
 }
 
 # The ids of the processes that do the server's work (to read their CPU time).
