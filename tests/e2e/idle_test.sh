@@ -50,6 +50,7 @@ wait_for() {
     done
     echo $(($(now_ms) - start))
 }
+stream_listed() { [ -n "$(our_stream)" ]; }
 corked() { our_stream | grep -q 'Corked: yes'; }
 suspended() { [ "$(server_sink_state)" = SUSPENDED ]; }
 played() { grep -q '^play 1 ' "$out"; }
@@ -63,7 +64,7 @@ probe_pid=$!
 
 # Start-up: the stream exists (the mixer lists the program at once) and is
 # corked, and the sink goes to sleep.
-wait_for "the stream at start-up" 3 our_stream >/dev/null || true
+wait_for "the stream at start-up" 3 stream_listed >/dev/null || true
 stream=$(our_stream)
 echo "$stream" | sed 's/^/  stream: /'
 for want in 'application.name = "Orvik audio probe"' 'application.icon_name = "org.orvik.Orvik"' \

@@ -155,7 +155,7 @@ EOF
     session_bus_config "$dir/bus" >"$dir/bus.conf"
 
     # The reader first: its open of the FIFO completes when pipewire opens it.
-    cat "$dir/sink.fifo" </dev/null >>"$PULSE_CAPTURE" 2>>"$dir/reader.log" &
+    server_capture_reader "$dir/sink.fifo" "$PULSE_CAPTURE" </dev/null 2>>"$dir/reader.log" &
     _PIPEWIRE_READER_PID=$!
     _pipewire_spawn bus.log dbus-daemon --config-file="$dir/bus.conf" --nofork \
         --address="unix:path=$dir/bus"

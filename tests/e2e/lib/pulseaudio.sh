@@ -94,7 +94,7 @@ _pulse_watchdog() {
 
 server_restart() {
     # The reader first: its open of the FIFO completes when the server opens it.
-    cat "$SERVER_DIR/sink.fifo" >>"$PULSE_CAPTURE" &
+    server_capture_reader "$SERVER_DIR/sink.fifo" "$PULSE_CAPTURE" &
     _PULSE_READER_PID=$!
     # Run as root this warns "not intended to be run as root" and carries on;
     # --system is not wanted, it would use the system-wide socket and users.

@@ -19,6 +19,28 @@ server_capture_size() {
     stat -c %s "$PULSE_CAPTURE" 2>/dev/null || echo 0
 }
 
+# server_capture_reader FIFO FILE: copies what the sink writes into FIFO to
+# the end of FILE as it comes, until the sink closes it; to be started in
+# the background before the sink opens FIFO. The pipe holds a megabyte (six
+# seconds of sound) instead of the kernel's 64 KB (a third of a second):
+# PipeWire's pipe sink drops whatever does not fit at once, silently, so a
+# reader kept off the CPU a third of a second on a busy machine would cut a
+# period out of the capture. It replaces the shell, so $! is its id.
+server_capture_reader() {
+    exec python3 -c '
+import fcntl, os, sys
+fd = os.open(sys.argv[1], os.O_RDONLY)  # returns once the sink has opened it
+try:
+    fcntl.fcntl(fd, 1031, 1 << 20)  # F_SETPIPE_SZ
+except OSError as e:
+    print("capture reader: the pipe keeps its size:", e, file=sys.stderr)
+out = os.open(sys.argv[2], os.O_WRONLY | os.O_APPEND)
+while data := os.read(fd, 1 << 16):
+    while data:
+        data = data[os.write(out, data):]
+' "$1" "$2"
+}
+
 # Starts the capture afresh (its reader appends, so it goes on writing at
 # the new end); call it only while nothing of interest is on its way.
 server_clear_capture() {
