@@ -51,11 +51,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/sound_server.sh"
 SERVER_KIND=pipewire
 # How far apart the program's repetitions of a tone follow each other here:
 # about three periods of the graph, 68 ms at the 1024 frames the output asks
-# for (see lib/pulseaudio.sh for what the two bounds mean).
+# for, and room for one stall of the machine above that (see lib/pulseaudio.sh
+# for what the two bounds mean).
 # shellcheck disable=SC2034
 SERVER_SHORT_GAP_MS=80
 # shellcheck disable=SC2034
-SERVER_LONG_GAP_MS=120
+SERVER_LONG_GAP_MS=200
 SERVER_DIR=""
 SERVER_PID=""
 _PIPEWIRE_BUS_PID=""

@@ -43,13 +43,16 @@ source "$(dirname "${BASH_SOURCE[0]}")/sound_server.sh"
 SERVER_KIND=pulseaudio
 # How far apart the program's repetitions of a tone follow each other here
 # (about 23 ms: one 1023-frame block of the pipe sink at the program's
-# 250 ms target, and the drain's answer): the shorter
-# of two gaps at most SERVER_SHORT_GAP_MS, none over SERVER_LONG_GAP_MS, which
-# leaves room for a busy machine but not for a stream started anew.
+# 250 ms target, and the drain's answer): the shorter of two gaps at most
+# SERVER_SHORT_GAP_MS, so they follow as closely as the server allows, and
+# none over SERVER_LONG_GAP_MS. That one leaves room for one stall of the
+# machine, which delays the drain's answer by its length (a gap of 93 ms
+# beside a 70 ms stall was seen on a 2-core machine), but not for a play
+# that waits out a timeout (300 ms to connect, 500 ms for a drain).
 # shellcheck disable=SC2034
 SERVER_SHORT_GAP_MS=25
 # shellcheck disable=SC2034
-SERVER_LONG_GAP_MS=60
+SERVER_LONG_GAP_MS=150
 SERVER_DIR=""
 SERVER_PID=""
 _PULSE_READER_PID=""
