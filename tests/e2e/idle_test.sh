@@ -107,6 +107,8 @@ awk -v r="${ret:-0}" 'BEGIN { exit !(r >= 500 && r <= 900) }' || fail "the first
 
 if [ "$failures" -gt 0 ]; then
     echo "idle_test: $failures failure(s)"
+    unjudged_note
     exit 1
 fi
 echo "idle_test: all passed"
+unjudged_note

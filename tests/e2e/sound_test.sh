@@ -80,8 +80,9 @@ min_of() {
 }
 
 sound_test_end() {
-    local note=""
-    [ "$unjudged" -eq 0 ] || note=", $unjudged check(s) of the capture not judged (the machine stalled)"
+    local note
+    note=$(unjudged_note)
+    note=${note:+, $note}
     if [ "$failures" -gt 0 ]; then
         echo "sound_test: $failures failure(s)$note"
         exit 1

@@ -70,5 +70,5 @@ else
     [ -z "$gaps" ] || capture_fail "repetition gaps of" $gaps "ms"
 fi
 [ "$failures" -eq 0 ] || exit 1
-[ "$unjudged" -eq 0 ] || echo "$unjudged check(s) of the capture not judged (the machine stalled)"
+unjudged_note
 echo "PASS"

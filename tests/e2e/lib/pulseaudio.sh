@@ -138,11 +138,8 @@ server_kill() {
         SERVER_PID=""
     fi
     # With the last writer gone the reader sees the end of the FIFO and exits.
-    if [ -n "$_PULSE_READER_PID" ]; then
-        kill "$_PULSE_READER_PID" 2>/dev/null || true
-        wait "$_PULSE_READER_PID" 2>/dev/null || true
-        _PULSE_READER_PID=""
-    fi
+    end_child "$_PULSE_READER_PID"
+    _PULSE_READER_PID=""
 }
 
 server_stop() {
@@ -156,16 +153,10 @@ server_stop() {
         done
     fi
     server_kill
-    if [ -n "$_PULSE_WATCHDOG_PID" ]; then
-        kill "$_PULSE_WATCHDOG_PID" 2>/dev/null || true
-        wait "$_PULSE_WATCHDOG_PID" 2>/dev/null || true
-        _PULSE_WATCHDOG_PID=""
-    fi
-    if [ -n "$_PULSE_BUS_PID" ]; then
-        kill "$_PULSE_BUS_PID" 2>/dev/null || true
-        wait "$_PULSE_BUS_PID" 2>/dev/null || true
-        _PULSE_BUS_PID=""
-    fi
+    end_child "$_PULSE_WATCHDOG_PID"
+    _PULSE_WATCHDOG_PID=""
+    end_child "$_PULSE_BUS_PID"
+    _PULSE_BUS_PID=""
     server_remove_dir
 }
 

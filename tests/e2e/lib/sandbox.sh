@@ -38,6 +38,14 @@ sandbox_on_exit() {
     _SANDBOX_CLEANUPS+=("$1")
 }
 
+# end_child PID: ends a process this shell started in the background (TERM)
+# and reaps it; nothing when PID is empty.
+end_child() {
+    [ -n "$1" ] || return 0
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
 # For tests that go on after a failed check: fail says what failed and
 # counts it in $failures, which the test reads at its end.
 failures=0

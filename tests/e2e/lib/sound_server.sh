@@ -68,7 +68,8 @@ server_sink_state() {
 #
 # Checks of time (how long a play took, when the program returned) do not
 # depend on the capture and always count: use fail for them. $unjudged
-# counts the checks left unjudged, for the test's last line.
+# counts the checks left unjudged; unjudged_note says so on the test's last
+# line.
 unjudged=0
 _SERVER_MARK=0
 server_mark() {
@@ -78,6 +79,12 @@ server_mark() {
 # The periods the server's graph has skipped since server_mark.
 server_skipped_since_mark() {
     echo $(($(server_skipped_periods) - _SERVER_MARK))
+}
+
+# What the test's last line adds when checks were left unjudged: nothing
+# when none was.
+unjudged_note() {
+    [ "$unjudged" -eq 0 ] || echo "$unjudged check(s) of the capture not judged (the machine stalled)"
 }
 
 capture_fail() {

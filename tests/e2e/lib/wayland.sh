@@ -265,14 +265,10 @@ wayland_stop() {
         local pid=$WAYLAND_POINTER_PID fd=${WAYLAND_POINTER[1]:-}
         # Closing its input ends it; the kill is for one that hangs.
         [ -z "$fd" ] || exec {fd}>&-
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
+        end_child "$pid"
     fi
-    if [ -n "$_WAYLAND_KEYBOARD_PID" ]; then
-        kill "$_WAYLAND_KEYBOARD_PID" 2>/dev/null || true
-        wait "$_WAYLAND_KEYBOARD_PID" 2>/dev/null || true
-        _WAYLAND_KEYBOARD_PID=""
-    fi
+    end_child "$_WAYLAND_KEYBOARD_PID"
+    _WAYLAND_KEYBOARD_PID=""
     if [ -n "$SWAY_PID" ]; then
         kill -TERM "$SWAY_PID" 2>/dev/null || true
         local _
@@ -284,11 +280,8 @@ wayland_stop() {
         wait "$SWAY_PID" 2>/dev/null || true
         SWAY_PID=""
     fi
-    if [ -n "$_WAYLAND_WATCHDOG_PID" ]; then
-        kill "$_WAYLAND_WATCHDOG_PID" 2>/dev/null || true
-        wait "$_WAYLAND_WATCHDOG_PID" 2>/dev/null || true
-        _WAYLAND_WATCHDOG_PID=""
-    fi
+    end_child "$_WAYLAND_WATCHDOG_PID"
+    _WAYLAND_WATCHDOG_PID=""
 }
 
 # The usual start of a test: the sandbox with its scratch folder $work, sway,
@@ -310,10 +303,7 @@ wayland_begin() {
 }
 
 _wayland_end() {
-    if [ -n "${APP_PID:-}" ]; then
-        kill "$APP_PID" 2>/dev/null || true
-        wait "$APP_PID" 2>/dev/null || true
-    fi
+    end_child "${APP_PID:-}"
     if [ -n "${WAYLAND_CLEANUP:-}" ]; then $WAYLAND_CLEANUP; fi
     wayland_stop
 }

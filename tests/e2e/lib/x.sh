@@ -74,10 +74,7 @@ x_begin() {
 }
 
 _x_end() {
-    if [ -n "${APP_PID:-}" ]; then
-        kill "$APP_PID" 2>/dev/null || true
-        wait "$APP_PID" 2>/dev/null || true
-    fi
+    end_child "${APP_PID:-}"
     if [ -n "${X_CLEANUP:-}" ]; then $X_CLEANUP; fi
     x_stop
 }
