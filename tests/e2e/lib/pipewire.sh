@@ -233,13 +233,21 @@ server_processes() {
 }
 
 
-# How many periods the graph has skipped since the server started: pipewire
-# reports each one it ran out of time for ("client too slow", logged for
-# that reason alone, see _pipewire_spawn).
+# How many periods the graph has skipped since the server started. pipewire
+# logs each in one of two ways (see _pipewire_spawn for the log levels): a
+# cycle that had not finished when the next one was due ("graph not
+# finished", followed by "client too slow" for each node still running, or
+# by nothing when the node it waited for was one just joining the graph),
+# and cycles a node slept through when the machine stalled between two of
+# its wakeups ("(capture-33) client missed 2 wakeups"), which cost that node
+# one period each. The capture sink's node lives in pipewire, the stream's
+# in pipewire-pulse, and each process logs its own. Either way the capture
+# may have lost a period.
 server_skipped_periods() {
-    local n
-    n=$(grep -c 'client too slow' "$SERVER_DIR/pipewire.log" 2>/dev/null) || true
-    echo "${n:-0}"
+    cat "$SERVER_DIR/pipewire.log" "$SERVER_DIR/pipewire-pulse.log" 2>/dev/null |
+        awk '/graph not finished/ { n++ }
+             match($0, /missed [0-9]+ wakeups/) { n += substr($0, RSTART + 7, RLENGTH - 15) }
+             END { print n + 0 }'
 }
 
 # ---- internal ----
@@ -249,15 +257,17 @@ server_skipped_periods() {
 # pipewire cannot load its X11 bell module, which would otherwise play the
 # program's beeps into the capture when a test runs under Xvfb. The graph's
 # reports of periods it skipped are logged whatever the level, for
-# server_skipped_periods.
+# server_skipped_periods: pipewire's node topic at debug level, a few hundred
+# lines per stream started or stopped and otherwise only when a cycle goes
+# wrong.
 _pipewire_spawn() {
     local log=$SERVER_DIR/$1
     shift
     local level
     case ${ORVIK_SERVER_LOG_LEVEL:-warning} in
         debug) level=4 ;;
-        info) level=3 ;;
-        *) level=2,pw.node:3 ;;
+        info) level=3,pw.node:4 ;;
+        *) level=2,pw.node:4 ;;
     esac
     env -u DISPLAY -u WAYLAND_DISPLAY PIPEWIRE_DEBUG="$level" "$@" </dev/null >>"$log" 2>&1 &
 }
