@@ -100,15 +100,15 @@ wait "$probe_pid" || fail "the probe failed"
 probe_pid=""
 sed 's/^/  probe: /' "$out"
 grep -q 'frames_lost=0 ' "$out" || capture_fail "the first tone after the sink slept did not arrive whole"
-ret=$(grep -oE '^play 1 return_ms=[0-9.]+' "$out" | sed 's/.*=//')
+# A probe that printed no return time is judged below, not a reason to stop.
+ret=$(grep -oE '^play 1 return_ms=[0-9.]+' "$out" | sed 's/.*=//' || true)
 # A whole 500 ms tone cannot return sooner; a play stuck on a sleeping
 # device, or played twice, returns far later.
 awk -v r="${ret:-0}" 'BEGIN { exit !(r >= 500 && r <= 900) }' || fail "the first tone returned after ${ret:-?} ms"
 
+unjudged_note
 if [ "$failures" -gt 0 ]; then
     echo "idle_test: $failures failure(s)"
-    unjudged_note
     exit 1
 fi
 echo "idle_test: all passed"
-unjudged_note

@@ -57,13 +57,14 @@ x_wait_exit
 sleep 0.2
 
 result="$work/match"
-if ! "$build/tools/capture_match" "$PULSE_CAPTURE" --tone 200 440 32768 32768 --tone 200 880 32768 32768 \
+matched=yes
+"$build/tools/capture_match" "$PULSE_CAPTURE" --tone 200 440 32768 32768 --tone 200 880 32768 32768 \
     --tone 1000 523 32768 32768 --tone 1000 523 32768 32768 --tone 1000 523 32768 32768 \
-    --tone 200 880 0 32768 >"$result"; then
-    cat "$result"
+    --tone 200 880 0 32768 >"$result" || matched=no
+cat "$result"
+if [ "$matched" = no ]; then
     capture_fail "the captured sound is not the tones clicked"
 else
-    cat "$result"
     # The repetitions of the sustained tone follow each other as closely as
     # the server allows, not as far apart as a stream started anew.
     gaps=$(awk -v most="$SERVER_LONG_GAP_MS" '/^tone [45] / { split($6, g, "="); if (g[2] > most) print g[2] }' "$result")
